@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qorprt {
+
+// 8-bit texts of PRT files, log lines and the handover are Windows-1252 ("ANSI"). User interface
+// texts and file names are Unicode; these are the only crossings between the two.
+
+// Windows-1252 byte to its Unicode code point. The five bytes Windows-1252 leaves undefined
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control of the same value, as Windows does.
+char16_t Cp1252ToUnicode(unsigned char byte);
+
+// ISO 8859-15 byte to its Unicode code point.
+char16_t Latin9ToUnicode(unsigned char byte);
+
+std::u16string Cp1252ToUtf16(std::string_view text);
+std::string Cp1252ToUtf8(std::string_view text);
+
+// Unicode to Windows-1252; a character the code page lacks becomes "?".
+std::string Utf16ToCp1252(std::u16string_view text);
+std::string Utf8ToCp1252(std::string_view text);
+
+// One code point as UTF-8.
+std::string CodePointToUtf8(char32_t cp);
+
+} // namespace qorprt
