@@ -75,15 +75,24 @@ char16_t Cp1252ToUnicode(unsigned char byte) {
 
 char16_t Latin9ToUnicode(unsigned char byte) {
     switch (byte) {
-    case 0xA4: return 0x20AC;
-    case 0xA6: return 0x0160;
-    case 0xA8: return 0x0161;
-    case 0xB4: return 0x017D;
-    case 0xB8: return 0x017E;
-    case 0xBC: return 0x0152;
-    case 0xBD: return 0x0153;
-    case 0xBE: return 0x0178;
-    default: return byte;
+    case 0xA4:
+        return 0x20AC;
+    case 0xA6:
+        return 0x0160;
+    case 0xA8:
+        return 0x0161;
+    case 0xB4:
+        return 0x017D;
+    case 0xB8:
+        return 0x017E;
+    case 0xBC:
+        return 0x0152;
+    case 0xBD:
+        return 0x0153;
+    case 0xBE:
+        return 0x0178;
+    default:
+        return byte;
     }
 }
 

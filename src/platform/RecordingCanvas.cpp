@@ -39,9 +39,13 @@ std::string Coords(std::initializer_list<int32_t> values) {
 
 RecordingCanvas::RecordingCanvas(int32_t dpi, Rect clip) : dpi_(dpi), clip_(clip) {}
 
-int32_t RecordingCanvas::FontPixels() const { return MulDiv(Font().size, dpi_, 72); }
+int32_t RecordingCanvas::FontPixels() const {
+    return MulDiv(Font().size, dpi_, 72);
+}
 
-int32_t RecordingCanvas::CharWidth() const { return FontPixels() * 3 / 5; }
+int32_t RecordingCanvas::CharWidth() const {
+    return FontPixels() * 3 / 5;
+}
 
 void RecordingCanvas::Record(std::string line) {
     if (sink_)
@@ -105,8 +109,8 @@ void RecordingCanvas::FillRect(const Rect& rect) {
 }
 
 void RecordingCanvas::StretchDraw(const Rect& rect, const Image& image) {
-    Record("image" + Coords({rect.left, rect.top, rect.right, rect.bottom}) + " source=" +
-           std::to_string(image.Width()) + "x" + std::to_string(image.Height()));
+    Record("image" + Coords({rect.left, rect.top, rect.right, rect.bottom}) +
+           " source=" + std::to_string(image.Width()) + "x" + std::to_string(image.Height()));
 }
 
 } // namespace qorprt

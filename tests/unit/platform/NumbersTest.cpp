@@ -1,5 +1,5 @@
-#include "platform/Errors.h"
 #include "platform/Numbers.h"
+#include "platform/Errors.h"
 
 #include <gtest/gtest.h>
 
@@ -50,10 +50,21 @@ TEST(MulDiv, RoundsLikeWindows) {
     struct {
         int32_t a, b, c, expected;
     } cases[] = {
-        {96, 10, 60, 16},   {96, 5, 60, 8},    {600, 1, 60, 10},  {10, 96, 72, 13},
-        {3, 1, 2, 2},       {-3, 1, 2, -2},    {5, 1, -2, -3},    {1, 1, 3, 0},
-        {2, 1, 3, 1},       {7, 0, 5, 0},      {1, 1, 0, -1},     {INT32_MAX, 2, 1, -1},
-        {INT32_MIN, 1, 1, INT32_MIN}, {INT32_MIN, -1, 1, -1}, {600, 2147483647, 60, -1},
+        {96, 10, 60, 16},
+        {96, 5, 60, 8},
+        {600, 1, 60, 10},
+        {10, 96, 72, 13},
+        {3, 1, 2, 2},
+        {-3, 1, 2, -2},
+        {5, 1, -2, -3},
+        {1, 1, 3, 0},
+        {2, 1, 3, 1},
+        {7, 0, 5, 0},
+        {1, 1, 0, -1},
+        {INT32_MAX, 2, 1, -1},
+        {INT32_MIN, 1, 1, INT32_MIN},
+        {INT32_MIN, -1, 1, -1},
+        {600, 2147483647, 60, -1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
