@@ -1,0 +1,7 @@
+#include "app/Log.h"
+
+namespace qorprt {
+
+void WriteLog(int32_t, std::string) {}
+
+} // namespace qorprt

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qorprt {
+
+struct RenderState;
+
+// The PDF document layer as the drawing code calls it: every operation takes the document handle
+// and device pixels of the printer canvas.
+class PdfOutput {
+public:
+    virtual ~PdfOutput() = default;
+    // A new document; 0 on failure.
+    virtual int32_t BeginDoc() = 0;
+    virtual int32_t EndDoc(int32_t doc, const std::string& fileName, bool show) = 0;
+    virtual void NewPage(int32_t doc) = 0;
+    // Left edge including the left margin offset, baseline.
+    virtual int32_t Text(int32_t doc, int32_t x, int32_t y, const std::string& text) = 0;
+    // The PDF twin of the canvas font rule; it reads the attribute counters and may take over the
+    // current font name, as the canvas rule does.
+    virtual void Font(int32_t doc, int32_t size, RenderState& state) = 0;
+    virtual void Line(int32_t doc, int32_t x1, int32_t y1, int32_t x2, int32_t y2) = 0;
+    virtual void Box(int32_t doc, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                     bool filled) = 0;
+    virtual void Picture(int32_t doc, const std::string& fileName, int32_t x, int32_t y) = 0;
+    virtual void Pdf417(int32_t doc, int32_t x, int32_t y, const std::string& data) = 0;
+};
+
+// The open PDF document: handle 0 means none, and every caller tests that first.
+struct PdfState {
+    PdfOutput* engine = nullptr; // null where no PDF output is available
+    int32_t handle = 0;
+
+    bool Open() const { return handle != 0 && engine != nullptr; }
+};
+
+} // namespace qorprt

@@ -1,0 +1,134 @@
+#include "render/PageSteps.h"
+
+#include "graphics/BoxLines.h"
+#include "graphics/LoadHead.h"
+#include "graphics/TextRun.h"
+#include "platform/Canvas.h"
+#include "platform/Numbers.h"
+#include "platform/Strings.h"
+#include "render/PrintTarget.h"
+
+namespace qorprt {
+
+namespace {
+
+constexpr std::string_view kPdfPage = "<PDF-Seite>";
+
+void EndPrinterDocument(RenderContext& ctx) {
+    if (ctx.job.NoPrint)
+        ctx.printer->Abort();
+    else
+        ctx.printer->EndDoc();
+}
+
+// A new printed page starts blank, at the top, from the page set-up.
+void StartPrintedPage(Canvas& canvas, RenderContext& ctx) {
+    ctx.state.linePos = 0;
+    canvas.SetBrushStyle(BrushStyle::Solid);
+    canvas.FillRect(canvas.ClipRect());
+    ResetCanvas(canvas, ctx);
+}
+
+void BreakPreviewPage(Canvas& canvas, RenderContext& ctx, bool document) {
+    RenderState& st = ctx.state;
+    if (document) canvas.SetPenWidth(4);
+    // The separator goes below a picture at the top of the page.
+    const int32_t h = Sat32((int64_t{ctx.job.HeadTop} + st.pictureHeight) / 5);
+    st.linePos = st.linePos < h ? Sat32(int64_t{h} + 5) : Sat32(int64_t{st.linePos} + 5);
+    DrawLine(canvas, ctx, 0, st.linePos, 1000, st.linePos);
+    st.pageOffset = Sat32(int64_t{st.pageOffset} + st.linePos + 20);
+    st.linePos = 0;
+    canvas.SetPenWidth(2);
+    ResetCanvas(canvas, ctx);
+}
+
+void BreakPrintedPage(Canvas& canvas, RenderContext& ctx) {
+    RenderState& st = ctx.state;
+    const bool firstSheetFull = ctx.job.Duplex ? st.pageCounter == 2 : st.pageCounter == 1;
+    if (ctx.job.FirstBinCode != ctx.job.BinCode && firstSheetFull) {
+        // The rest of the file goes to the printer as a second document from the other bin.
+        EndPrinterDocument(ctx);
+        ctx.printer->SwitchBin(ctx.job.BinCode);
+        ctx.printer->BeginDoc();
+    } else {
+        ctx.printer->NewPage();
+    }
+    if (ctx.pdf.Open()) ctx.pdf.engine->NewPage(ctx.pdf.handle);
+    st.pageCounter = static_cast<int16_t>(st.pageCounter + 1);
+    StartPrintedPage(canvas, ctx);
+}
+
+void BreakPrintedDocument(Canvas& canvas, RenderContext& ctx, std::string& text) {
+    EndPrinterDocument(ctx);
+    ctx.printer->SwitchBin(ctx.job.FirstBinCode);
+    ctx.state.pageCounter = 1;
+    ctx.printer->BeginDoc();
+    const bool pdfPage = Contains(text, kPdfPage);
+    if (ctx.pdf.Open()) {
+        if (pdfPage)
+            ctx.pdf.engine->NewPage(ctx.pdf.handle);
+        else if (Contains(text, "<PDF=") || Contains(text, "<pdf="))
+            ctx.job.ShowPdf = Contains(text, "<PDF=");
+    }
+    if (pdfPage) text.clear();
+    StartPrintedPage(canvas, ctx);
+    LoadHead(canvas, ctx, ctx.job.HeadFile, 0, 0, true);
+}
+
+void MarkPictureBottom(RenderState& st) {
+    st.pictureBottom = Sat32(int64_t{st.pictureHeight / 5} + st.linePos + st.pageOffset);
+}
+
+} // namespace
+
+std::string PrtPath(std::string_view path) {
+    std::string out = ReplaceChar(std::string(path), '\xD6', '\\');
+    return ReplaceChar(std::move(out), '\\', '/');
+}
+
+void BreakPage(Canvas& canvas, RenderContext& ctx, std::string_view command, std::string& text,
+               bool printing) {
+    const bool document = Contains(command, "Doku");
+    if (!printing || ctx.printer == nullptr)
+        BreakPreviewPage(canvas, ctx, document);
+    else if (document)
+        BreakPrintedDocument(canvas, ctx, text);
+    else
+        BreakPrintedPage(canvas, ctx);
+}
+
+void PlaceCommandPicture(Canvas& canvas, RenderContext& ctx, std::string_view command,
+                         bool printing) {
+    const std::string path = PrtPath(command.size() > 4 ? command.substr(4) : std::string_view{});
+    LoadHead(canvas, ctx, path, 0, 0, printing);
+    RenderState& st = ctx.state;
+    const int32_t h = Sat32((int64_t{ctx.job.HeadTop} + st.pictureHeight) / 5);
+    if (h > st.linePos) st.linePos = h;
+}
+
+void PlaceInlinePicture(Canvas& canvas, RenderContext& ctx, std::string_view path, bool printing) {
+    RenderState& st = ctx.state;
+    LoadHead(canvas, ctx, PrtPath(path), Sat32(int64_t{st.column} + 6),
+             Sat32(int64_t{st.textLinePos} + 1), printing);
+    MarkPictureBottom(st);
+}
+
+void SwitchPdf(Canvas& canvas, RenderContext& ctx, std::string_view rawPath, bool show,
+               bool printing) {
+    const std::string path = PrtPath(rawPath);
+    if (printing && path != ctx.job.PDFname) {
+        ctx.job.ShowPdf = show;
+        if (ctx.pdf.Open())
+            ctx.pdf.engine->EndDoc(ctx.pdf.handle, ctx.job.PDFname, ctx.job.ShowPdf);
+        ctx.job.PDFname = path;
+        if (path.size() < 2) {
+            ctx.pdf.handle = 0;
+        } else {
+            ctx.pdf.handle = ctx.pdf.engine ? ctx.pdf.engine->BeginDoc() : 0;
+            LoadHead(canvas, ctx, ctx.job.HeadFile, 0, 0, printing);
+        }
+    }
+    MarkPictureBottom(ctx.state);
+}
+
+} // namespace qorprt

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "jobs/JobSettings.h"
+#include "pdf/PdfOutput.h"
+#include "platform/Canvas.h"
+#include "render/RenderState.h"
+
+namespace qorprt {
+
+class PrintTarget;
+
+// Everything one rendering works on: the interpreter's state, the job's settings, the open PDF
+// document and, when printing, the printer document.
+struct RenderContext {
+    RenderState& state;
+    JobSettings& job;
+    PdfState& pdf;
+    PrintTarget* printer = nullptr; // set while printing
+    Point printerOffset;            // the printer's unprintable edge, device pixels
+};
+
+} // namespace qorprt
