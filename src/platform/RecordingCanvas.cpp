@@ -44,7 +44,7 @@ int32_t RecordingCanvas::FontPixels() const {
 }
 
 int32_t RecordingCanvas::CharWidth() const {
-    return FontPixels() * 3 / 5;
+    return Sat32(int64_t{FontPixels()} * 3 / 5);
 }
 
 void RecordingCanvas::Record(std::string line) {
@@ -84,7 +84,7 @@ Size RecordingCanvas::TextExtent(std::string_view text) {
 
 TextMetrics RecordingCanvas::GetTextMetrics() {
     const int32_t px = FontPixels();
-    return {px * 4 / 5, px};
+    return {Sat32(int64_t{px} * 4 / 5), px};
 }
 
 void RecordingCanvas::LineTo(int32_t x, int32_t y) {
