@@ -18,7 +18,7 @@ using namespace qorprt;
 class NullPrinter : public PrintTarget {
 public:
     void BeginDoc() override {}
-    void EndDoc() override {}
+    bool EndDoc() override { return true; }
     void Abort() override {}
     void NewPage() override {}
     void SwitchBin(int32_t) override {}

@@ -2,6 +2,8 @@
 
 #include "app/Log.h"
 #include "platform/Canvas.h"
+#include "platform/Encoding.h"
+#include "platform/Files.h"
 #include "platform/Image.h"
 #include "platform/Numbers.h"
 #include "platform/Strings.h"
@@ -25,9 +27,7 @@ constexpr int kAllocationLimitMb = 256;
 // The unprintable edge of the preview page, in pixels.
 constexpr Point kPreviewOffset{16, 16};
 
-fs::path FsPath(const std::string& name) {
-    return fs::path(name);
-}
+fs::path FsPath(const std::string& name) { return fs::path(FileSystemPath(name)); }
 
 bool Exists(const std::string& name) {
     std::error_code ec;
@@ -44,6 +44,7 @@ std::string ExtensionUpper(const std::string& name) {
 std::string LocalCopy(const std::string& name) {
     std::error_code ec;
     const fs::path local = fs::path("BFB") / FsPath(name).filename();
+    const std::string localName = "BFB/" + std::string(Utf8ToCp1252(FsPath(name).filename().string()));
     if (Exists(name)) {
         const auto named = fs::last_write_time(FsPath(name), ec);
         const bool stale =
@@ -53,7 +54,7 @@ std::string LocalCopy(const std::string& name) {
             fs::copy_file(FsPath(name), local, fs::copy_options::overwrite_existing, copyError);
         }
     }
-    return local.string();
+    return localName;
 }
 
 const char* FormatFor(const std::string& extension) {
@@ -96,13 +97,11 @@ void LoadHead(Canvas& canvas, RenderContext& ctx, const std::string& requested, 
     QImage pixels;
     bool loaded = true;
     if (const char* format = FormatFor(extension)) {
-        QImageReader reader(
-            QString::fromLocal8Bit(fileName.data(), static_cast<qsizetype>(fileName.size())),
-            format);
+        QImageReader reader(QString::fromStdString(FileSystemPath(fileName)), format);
         reader.setAllocationLimit(kAllocationLimitMb);
         if (!reader.read(&pixels)) {
             WriteLog(10, "Fehler LoadHead " + fileName + ": " +
-                             reader.errorString().toLocal8Bit().toStdString());
+                             Utf8ToCp1252(reader.errorString().toStdString()));
             loaded = false;
         }
     } else {

@@ -17,8 +17,8 @@ constexpr std::string_view kPdfPage = "<PDF-Seite>";
 void EndPrinterDocument(RenderContext& ctx) {
     if (ctx.job.NoPrint)
         ctx.printer->Abort();
-    else
-        ctx.printer->EndDoc();
+    else if (!ctx.printer->EndDoc())
+        ctx.spoolFailed = true;
 }
 
 // A new printed page starts blank, at the top, from the page set-up.

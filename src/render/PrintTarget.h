@@ -9,7 +9,8 @@ class PrintTarget {
 public:
     virtual ~PrintTarget() = default;
     virtual void BeginDoc() = 0;
-    virtual void EndDoc() = 0;
+    // Ends the document and hands it to the spooler; false when the spooler refused it.
+    virtual bool EndDoc() = 0;
     virtual void Abort() = 0;
     virtual void NewPage() = 0;
     // Has the printer take up `binCode` for the documents begun from now on: the selected

@@ -17,6 +17,7 @@ struct RenderContext {
     PdfState& pdf;
     PrintTarget* printer = nullptr; // set while printing
     Point printerOffset;            // the printer's unprintable edge, device pixels
+    bool spoolFailed = false;       // a printer document of this rendering was refused
 };
 
 } // namespace qorprt

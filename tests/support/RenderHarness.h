@@ -35,7 +35,11 @@ class RecordingPrinter : public PrintTarget {
 public:
     std::vector<std::string> calls;
     void BeginDoc() override { calls.push_back("BeginDoc"); }
-    void EndDoc() override { calls.push_back("EndDoc"); }
+    bool EndDoc() override {
+        calls.push_back("EndDoc");
+        return spoolAccepts;
+    }
+    bool spoolAccepts = true;
     void Abort() override { calls.push_back("Abort"); }
     void NewPage() override { calls.push_back("NewPage"); }
     void SwitchBin(int32_t bin) override { calls.push_back("SwitchBin " + std::to_string(bin)); }
