@@ -48,8 +48,6 @@ public:
 
 private:
     void Record(std::string line);
-    std::string FontSuffix() const;
-    std::string BrushText() const;
 
     int32_t dpi_;
     Rect clip_;

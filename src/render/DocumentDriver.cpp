@@ -8,6 +8,7 @@
 #include "platform/Registry.h"
 #include "platform/Strings.h"
 #include "render/LineInterpreter.h"
+#include "render/PreviewSizing.h"
 #include "render/PrintTarget.h"
 
 #include <algorithm>
@@ -186,6 +187,10 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
                              " wurde vom Spooler abgelehnt.");
             return RenderResult::SpoolFailed;
         }
+    } else {
+        const PreviewSize size = SizePreview(canvas, ctx, canvas.PixelsPerInch());
+        ctx.previewHeight = size.height;
+        ctx.previewWidth = size.width;
     }
     return RenderResult::Rendered;
 }

@@ -18,6 +18,8 @@ struct RenderContext {
     PrintTarget* printer = nullptr; // set while printing
     Point printerOffset;            // the printer's unprintable edge, device pixels
     bool spoolFailed = false;       // a printer document of this rendering was refused
+    int32_t previewHeight = 0;      // the preview image's size after a preview rendering
+    int32_t previewWidth = 0;
 };
 
 } // namespace qorprt

@@ -37,9 +37,11 @@ public:
     void BeginDoc() override { calls.push_back("BeginDoc"); }
     bool EndDoc() override {
         calls.push_back("EndDoc");
-        return spoolAccepts;
+        if (refusals == 0) return true;
+        --refusals;
+        return false;
     }
-    bool spoolAccepts = true;
+    int refusals = 0; // documents the spooler refuses, from the next one on
     void Abort() override { calls.push_back("Abort"); }
     void NewPage() override { calls.push_back("NewPage"); }
     void SwitchBin(int32_t bin) override { calls.push_back("SwitchBin " + std::to_string(bin)); }

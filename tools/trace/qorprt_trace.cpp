@@ -1,16 +1,23 @@
-// qorprt-trace: renders the lines of a PRT file on the recording canvas in preview mode and
-// prints every drawing operation, one per line.
+// qorprt-trace: renders a PRT file in preview mode, as the preview window does, and prints every
+// drawing operation of the canvas, one per line. With --png it also writes the preview image.
 
-#include "graphics/TextRun.h"
+#include "platform/Encoding.h"
 #include "platform/Errors.h"
+#include "platform/Fonts.h"
 #include "platform/Numbers.h"
+#include "platform/QtCanvas.h"
 #include "platform/RecordingCanvas.h"
-#include "render/LineInterpreter.h"
+#include "platform/Strings.h"
+#include "platform/TracingCanvas.h"
+#include "render/DocumentDriver.h"
+
+#include <QGuiApplication>
+#include <QImage>
 
 #include <cstdio>
-#include <fstream>
+#include <cstdlib>
 #include <iostream>
-#include <iterator>
+#include <memory>
 #include <string>
 
 using namespace qorprt;
@@ -18,81 +25,136 @@ using namespace qorprt;
 namespace {
 
 int Usage() {
-    std::cerr << "usage: qorprt-trace [--dpi N] [--top MM] [--left MM] FILE.PRT\n";
+    std::cerr << "usage: qorprt-trace [--dpi N] [--top MM] [--left MM] [--canvas recording|qt]\n"
+                 "                    [--png FILE] [--head FILE] [--head-offset TOPxLEFT] "
+                 "FILE.PRT\n";
     return 2;
 }
+
+// The preview window's surroundings, for a trace: the fonts of the machine (or, on the recording
+// canvas, a fixed list so that traces do not depend on the machine), no printer.
+class TraceHost : public DocumentHost {
+public:
+    explicit TraceHost(bool realFonts) : realFonts_(realFonts) {}
+    bool openFailed = false;
+
+    std::vector<std::string> FontNames(bool) override {
+        if (realFonts_) return InstalledFontNames();
+        return {"Arial", "Arial Narrow", "Courier", "Courier New", "Code 128", "QorvaW"};
+    }
+    void ShowOpenError(const std::string& message) override {
+        std::cerr << Cp1252ToUtf8(message) << "\n";
+        openFailed = true;
+    }
+    PrintTarget* Printer() override { return nullptr; }
+    Canvas* ScratchCanvas() override { return nullptr; }
+    Point PrinterOffset() override { return {}; }
+    int32_t WindowsVersion() override { return WindowsVersionNumber(); }
+
+private:
+    bool realFonts_;
+};
 
 } // namespace
 
 int main(int argc, char** argv) {
     int32_t dpi = 96;
+    bool qt = false;
+    std::string png;
     JobSettings job;
-    job.RandOben = "0";
-    job.RandLinks = "0";
+    job.HeadTop = 0;
+    job.HeadLeft = 0;
     std::string file;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        if (arg == "--dpi") {
-            const char* v = value();
-            if (!v || (dpi = StrToIntDef(v, 0)) <= 0) return Usage();
-        } else if (arg == "--top" || arg == "--left") {
-            const char* v = value();
-            if (!v) return Usage();
-            (arg == "--top" ? job.RandOben : job.RandLinks) = std::to_string(StrToIntDef(v, 0));
-        } else if (!arg.empty() && arg[0] == '-' && arg.size() > 1) {
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) throw std::invalid_argument(arg);
+            return argv[++i];
+        };
+        try {
+            if (arg == "--dpi") {
+                dpi = StrToIntDef(value(), 0);
+                if (dpi <= 0) return Usage();
+            } else if (arg == "--top") {
+                job.RandOben = std::to_string(StrToIntDef(value(), 0));
+            } else if (arg == "--left") {
+                job.RandLinks = std::to_string(StrToIntDef(value(), 0));
+            } else if (arg == "--canvas") {
+                const std::string kind = value();
+                if (kind != "recording" && kind != "qt") return Usage();
+                qt = kind == "qt";
+            } else if (arg == "--png") {
+                png = value();
+                qt = true;
+            } else if (arg == "--head") {
+                job.HeadFile = Utf8ToCp1252(value());
+            } else if (arg == "--head-offset") {
+                const std::string offset = value();
+                const size_t x = offset.find_first_of("xX");
+                if (x == std::string::npos) return Usage();
+                job.HeadTop = StrToIntDef(offset.substr(0, x), 0);
+                job.HeadLeft = StrToIntDef(offset.substr(x + 1), 0);
+            } else if (arg.size() > 1 && arg[0] == '-') {
+                return Usage();
+            } else {
+                file = Utf8ToCp1252(arg);
+            }
+        } catch (const std::invalid_argument&) {
             return Usage();
-        } else {
-            file = arg;
         }
     }
     if (file.empty()) return Usage();
 
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::cerr << "Datei " << file << " konnte nicht geöffnet werden!\n";
-        return 1;
-    }
-
-    RecordingCanvas canvas(dpi);
     std::string out;
-    canvas.SetSink([&out](const std::string& line) {
+    auto sink = [&out](const std::string& line) {
         out += line;
         out += '\n';
-        if (out.size() > 1 << 16) {
+        if (out.size() > (1u << 16)) {
             std::fwrite(out.data(), 1, out.size(), stdout);
             out.clear();
         }
-    });
+    };
+
+    // The preview image is at most 1170 pixels wide and 5000 high.
+    std::unique_ptr<QGuiApplication> app;
+    QImage paper;
+    std::unique_ptr<Canvas> device;
+    std::unique_ptr<Canvas> canvas;
+    if (qt) {
+        if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static int qtArgc = 1;
+        app = std::make_unique<QGuiApplication>(qtArgc, argv);
+        paper = NewCanvasImage(1170, 5000, dpi);
+        device = std::make_unique<QtCanvas>(paper, dpi);
+        canvas = std::make_unique<TracingCanvas>(*device, sink);
+    } else {
+        auto recording = std::make_unique<RecordingCanvas>(dpi);
+        recording->SetSink(sink);
+        canvas = std::move(recording);
+    }
+
     RenderState state;
     PdfState pdf;
     RenderContext ctx{state, job, pdf, nullptr, {}};
-    ResetCanvas(canvas, ctx);
-    state.currentFont = state.fixedFont;
-    canvas.SetFontName(state.fixedFont);
-
+    TraceHost host(qt);
     int status = 0;
     try {
-        std::string pending;
-        char buffer[1 << 16];
-        auto flushLines = [&](bool atEnd) {
-            size_t start = 0;
-            for (size_t crlf; (crlf = pending.find("\r\n", start)) != std::string::npos;
-                 start = crlf + 2)
-                RenderLine(canvas, ctx, std::string_view(pending).substr(start, crlf - start),
-                           false);
-            pending.erase(0, start);
-            if (atEnd && !pending.empty()) RenderLine(canvas, ctx, pending, false);
-        };
-        while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-            pending.append(buffer, static_cast<size_t>(in.gcount()));
-            flushLines(false);
-        }
-        flushLines(true);
+        if (RenderDocument(*canvas, ctx, host, file, false) == RenderResult::NotOpened) status = 1;
     } catch (const std::exception& e) {
         std::cerr << "AppException: " << ExceptionClassName(e) << " - " << e.what() << "\n";
         status = 1;
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
+
+    if (qt && status == 0 && !png.empty()) {
+        canvas.reset();
+        device.reset();
+        const QImage shown = paper.copy(0, 0, std::min(ctx.previewWidth, paper.width()),
+                                        std::min(std::max(ctx.previewHeight, 1), paper.height()));
+        if (!shown.save(QString::fromStdString(png), "PNG")) {
+            std::cerr << "cannot write " << png << "\n";
+            status = 1;
+        }
+    }
     return status;
 }
