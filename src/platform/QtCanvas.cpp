@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QGlyphRun>
 #include <QPaintDevice>
+#include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +23,14 @@ constexpr size_t kMaxFonts = 64;
 // Em heights beyond this are clamped: FreeType refuses very large sizes, and no page shows a
 // glyph taller than a few inches anyway.
 constexpr int32_t kMaxFontPixels = 8000;
+
+// Qt's raster engine caches glyph images up to this em height and fills every larger glyph's
+// outline anew each time it is drawn: at 600 dpi that is any text above 7 points. The canvas
+// then keeps its own images of those glyphs, rendered from the same outlines in the same way,
+// up to a size where a few glyphs would cost more memory than outline filling costs time.
+constexpr int32_t kMaxQtCachedGlyph = 64;
+constexpr int32_t kMaxOwnCachedGlyph = 600;
+constexpr size_t kMaxGlyphCacheBytes = size_t{96} << 20;
 
 // Coordinates handed to Qt stay well inside its 26.6 fixed-point range.
 constexpr int64_t kMaxCoordinate = 1 << 24;
@@ -64,8 +73,6 @@ QtCanvas::~QtCanvas() {
 void QtCanvas::Begin(QPaintDevice& device) {
     device_ = &device;
     rasterDevice_ = device.devType() == QInternal::Image;
-    deviceWidth_ = device.width();
-    deviceHeight_ = device.height();
     painter_.begin(&device);
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, textAntialiasing_);
@@ -84,6 +91,12 @@ void QtCanvas::Rebind(QPaintDevice& device) {
 }
 
 void QtCanvas::SetTextAntialiasing(bool on) {
+    if (on != textAntialiasing_) {
+        // The glyphs are rendered anew, from fonts that know how to render them.
+        fonts_.clear();
+        current_ = nullptr;
+        glyphCacheBytes_ = 0;
+    }
     textAntialiasing_ = on;
     if (Painting()) painter_.setRenderHint(QPainter::TextAntialiasing, on);
 }
@@ -94,20 +107,24 @@ int32_t QtCanvas::FontPixelSize() const {
 
 std::unique_ptr<QtCanvas::FontEntry> QtCanvas::RealiseFont(const QString& name, int32_t pixels,
                                                            unsigned style) const {
+    const bool antialiased = textAntialiasing_;
     auto entry = std::make_unique<FontEntry>();
     entry->name = name;
     entry->pixels = pixels;
     entry->style = style;
-
-    QFont font(name);
     // A negative height asks GDI for the cell height rather than the em height; the em is then
     // somewhat smaller, but the magnitude is the closest sane reading of such a size.
-    font.setPixelSize(std::clamp(pixels < 0 ? -pixels : pixels, 1, kMaxFontPixels));
+    entry->em =
+        static_cast<int32_t>(std::clamp<int64_t>(std::abs(int64_t{pixels}), 1, kMaxFontPixels));
+
+    QFont font(name);
+    font.setPixelSize(entry->em);
     font.setWeight((style & kStyleBold) ? QFont::Bold : QFont::Normal);
     font.setItalic((style & kStyleItalic) != 0);
     font.setKerning(false);
     // GDI hints TrueType glyphs fully; it also keeps the glyph shapes crisp in the preview.
     font.setHintingPreference(QFont::PreferFullHinting);
+    if (!antialiased) font.setStyleStrategy(QFont::NoAntialias);
     entry->raw = QRawFont::fromFont(font);
 
     const QRawFont& raw = entry->raw;
@@ -160,7 +177,10 @@ QtCanvas::FontEntry& QtCanvas::CurrentFont() {
         }
     }
     if (!current_) {
-        if (fonts_.size() >= kMaxFonts) fonts_.clear();
+        if (fonts_.size() >= kMaxFonts) {
+            fonts_.clear();
+            glyphCacheBytes_ = 0;
+        }
         fonts_.push_back(RealiseFont(name, pixels, style));
         current_ = fonts_.back().get();
     }
@@ -188,7 +208,10 @@ TextMetrics QtCanvas::GetTextMetrics() {
 }
 
 bool QtCanvas::Visible(int64_t left, int64_t top, int64_t right, int64_t bottom) const {
-    return right > 0 && bottom > 0 && left < deviceWidth_ && top < deviceHeight_ && InRange(left) &&
+    // Asked afresh: a printer's page size may change from one page to the next.
+    const int64_t width = device_->width();
+    const int64_t height = device_->height();
+    return right > 0 && bottom > 0 && left < width && top < height && InRange(left) &&
            InRange(top) && InRange(right) && InRange(bottom);
 }
 
@@ -233,7 +256,7 @@ void QtCanvas::UseBrush() {
     painterBrush_ = brush;
 }
 
-void QtCanvas::DrawGlyphs(int32_t x, int32_t y, const FontEntry& font, const quint32* glyphs,
+void QtCanvas::DrawGlyphs(int32_t x, int32_t y, FontEntry& font, const quint32* glyphs,
                           const int32_t* advances, size_t count) {
     int64_t width = 0;
     for (size_t i = 0; i < count; ++i)
@@ -242,9 +265,25 @@ void QtCanvas::DrawGlyphs(int32_t x, int32_t y, const FontEntry& font, const qui
     const int64_t baseline = top + font.ascent;
     // Glyphs may overhang their cell a little (italics, accents): allow an em on every side.
     if (!Painting() || count == 0 || !font.raw.isValid() ||
-        !Visible(int64_t{x} - font.pixels, top - font.pixels, int64_t{x} + width + font.pixels,
-                 baseline + font.descent + font.pixels))
+        !Visible(int64_t{x} - font.em, top - font.em, int64_t{x} + width + font.em,
+                 baseline + font.descent + font.em))
         return;
+
+    UseTextPen();
+    if (rasterDevice_ && font.em > kMaxQtCachedGlyph && font.em <= kMaxOwnCachedGlyph) {
+        DrawCachedGlyphs(x, static_cast<int32_t>(baseline), font, glyphs, advances, count);
+    } else {
+        DrawGlyphRun(x, static_cast<int32_t>(baseline), font, glyphs, advances, count);
+    }
+    if ((Font().style & kStyleUnderline) && width > 0) {
+        painter_.fillRect(QRect(x, static_cast<int>(baseline + font.underlineOffset),
+                                static_cast<int>(width), font.underlineThickness),
+                          ToQColor(Font().color));
+    }
+}
+
+void QtCanvas::DrawGlyphRun(int32_t x, int32_t baseline, const FontEntry& font,
+                            const quint32* glyphs, const int32_t* advances, size_t count) {
 
     runGlyphs_.resize(static_cast<qsizetype>(count));
     runPositions_.resize(static_cast<qsizetype>(count));
@@ -254,36 +293,79 @@ void QtCanvas::DrawGlyphs(int32_t x, int32_t y, const FontEntry& font, const qui
         runPositions_[static_cast<qsizetype>(i)] = QPointF(static_cast<qreal>(pen), 0);
         pen += advances[i];
     }
-    {
-        QGlyphRun run;
-        run.setRawFont(font.raw);
-        run.setGlyphIndexes(runGlyphs_);
-        run.setPositions(runPositions_);
-        UseTextPen();
-        painter_.drawGlyphRun(QPointF(x, static_cast<qreal>(baseline)), run);
+    QGlyphRun run;
+    run.setRawFont(font.raw);
+    run.setGlyphIndexes(runGlyphs_);
+    run.setPositions(runPositions_);
+    painter_.drawGlyphRun(QPointF(x, baseline), run);
+}
+
+void QtCanvas::DrawCachedGlyphs(int32_t x, int32_t baseline, FontEntry& font, const quint32* glyphs,
+                                const int32_t* advances, size_t count) {
+    const Rgb color = Font().color;
+    const int64_t deviceWidth = device_->width();
+    int64_t pen = x;
+    for (size_t i = 0; i < count; ++i) {
+        const int64_t origin = pen;
+        pen += advances[i];
+        if (origin + font.em < 0 || origin - font.em > deviceWidth) continue;
+        const CachedGlyph& glyph = Glyph(font, glyphs[i], color);
+        if (glyph.image.isNull()) continue;
+        painter_.drawImage(
+            QPoint(static_cast<int>(origin) + glyph.offset.x(), baseline + glyph.offset.y()),
+            glyph.image);
     }
-    if ((Font().style & kStyleUnderline) && width > 0) {
-        painter_.fillRect(QRect(x, static_cast<int>(baseline + font.underlineOffset),
-                                static_cast<int>(width), font.underlineThickness),
-                          ToQColor(Font().color));
+}
+
+const QtCanvas::CachedGlyph& QtCanvas::Glyph(FontEntry& font, quint32 glyph, Rgb color) {
+    const uint64_t key = (uint64_t{color} << 32) | glyph;
+    if (const auto found = font.glyphCache.find(key); found != font.glyphCache.end())
+        return found->second;
+
+    if (glyphCacheBytes_ > kMaxGlyphCacheBytes) {
+        for (const auto& entry : fonts_)
+            entry->glyphCache.clear();
+        glyphCacheBytes_ = 0;
     }
+    CachedGlyph cached;
+    QPainterPath path = font.raw.pathForGlyph(glyph);
+    path.setFillRule(Qt::WindingFill);
+    const QRectF box = path.boundingRect();
+    if (!box.isEmpty()) {
+        // A pixel of margin around the outline keeps antialiased edges whole.
+        const int left = static_cast<int>(std::floor(box.left())) - 1;
+        const int top = static_cast<int>(std::floor(box.top())) - 1;
+        const int right = static_cast<int>(std::ceil(box.right())) + 1;
+        const int bottom = static_cast<int>(std::ceil(box.bottom())) + 1;
+        cached.image = QImage(right - left, bottom - top, QImage::Format_ARGB32_Premultiplied);
+        cached.image.fill(Qt::transparent);
+        cached.offset = QPoint(left, top);
+        QPainter painter(&cached.image);
+        painter.setRenderHint(QPainter::Antialiasing, textAntialiasing_);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(ToQColor(color));
+        painter.translate(-left, -top);
+        painter.drawPath(path);
+        glyphCacheBytes_ += static_cast<size_t>(cached.image.sizeInBytes());
+    }
+    return font.glyphCache.emplace(key, std::move(cached)).first->second;
 }
 
 void QtCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
     if (text.empty()) return;
-    const FontEntry& font = CurrentFont();
-    std::vector<quint32> glyphs(text.size());
-    std::vector<int32_t> advances(text.size());
+    FontEntry& font = CurrentFont();
+    textGlyphs_.resize(text.size());
+    textAdvances_.resize(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
-        glyphs[i] = font.glyphs[byte];
-        advances[i] = font.advances[byte];
+        textGlyphs_[i] = font.glyphs[byte];
+        textAdvances_[i] = font.advances[byte];
     }
-    DrawGlyphs(x, y, font, glyphs.data(), advances.data(), glyphs.size());
+    DrawGlyphs(x, y, font, textGlyphs_.data(), textAdvances_.data(), text.size());
 }
 
 void QtCanvas::TextOutW(int32_t x, int32_t y, char16_t ch) {
-    const FontEntry& font = CurrentFont();
+    FontEntry& font = CurrentFont();
     if (!font.raw.isValid()) return;
     const QChar qch(ch);
     quint32 glyph = 0;
@@ -350,8 +432,8 @@ void QtCanvas::FillRect(const Rect& rect) {
     if (rect.right <= rect.left || rect.bottom <= rect.top) return;
     const int64_t left = std::max<int64_t>(rect.left, 0);
     const int64_t top = std::max<int64_t>(rect.top, 0);
-    const int64_t right = std::min<int64_t>(rect.right, deviceWidth_);
-    const int64_t bottom = std::min<int64_t>(rect.bottom, deviceHeight_);
+    const int64_t right = std::min<int64_t>(rect.right, device_->width());
+    const int64_t bottom = std::min<int64_t>(rect.bottom, device_->height());
     if (right <= left || bottom <= top) return;
     painter_.fillRect(QRect(static_cast<int>(left), static_cast<int>(top),
                             static_cast<int>(right - left), static_cast<int>(bottom - top)),
@@ -359,7 +441,7 @@ void QtCanvas::FillRect(const Rect& rect) {
 }
 
 Rect QtCanvas::ClipRect() const {
-    return {0, 0, deviceWidth_, deviceHeight_};
+    return {0, 0, device_->width(), device_->height()};
 }
 
 void QtCanvas::StretchDraw(const Rect& rect, const Image& image) {

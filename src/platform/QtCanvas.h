@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class QPaintDevice;
@@ -66,11 +67,19 @@ public:
     void StretchDraw(const Rect& rect, const Image& image) override;
 
 private:
+    // A glyph rendered once for drawing many times: its image and where the image's top-left
+    // corner lies from the glyph's origin on the baseline.
+    struct CachedGlyph {
+        QImage image;
+        QPoint offset;
+    };
+
     // One realised font: the raw font and its GDI-style metrics, with the glyph and the rounded
     // advance of each Windows-1252 byte looked up once.
     struct FontEntry {
         QString name;
-        int32_t pixels = 0;
+        int32_t pixels = 0; // the em height asked for
+        int32_t em = 1;     // the em height drawn: positive and bounded
         unsigned style = 0; // bold and italic only; underline is drawn by the canvas
         QRawFont raw;
         int32_t ascent = 0;
@@ -79,6 +88,7 @@ private:
         int32_t underlineThickness = 1;
         std::array<quint32, 256> glyphs{};
         std::array<int32_t, 256> advances{};
+        std::unordered_map<uint64_t, CachedGlyph> glyphCache; // by colour and glyph
     };
 
     // What the painter was last given, so that state is only handed over when it changed.
@@ -94,20 +104,24 @@ private:
     void UseNoPen();
     void UseBrush();
     bool Visible(int64_t left, int64_t top, int64_t right, int64_t bottom) const;
-    void DrawGlyphs(int32_t x, int32_t y, const FontEntry& font, const quint32* glyphs,
+    void DrawGlyphs(int32_t x, int32_t y, FontEntry& font, const quint32* glyphs,
                     const int32_t* advances, size_t count);
+    void DrawGlyphRun(int32_t x, int32_t baseline, const FontEntry& font, const quint32* glyphs,
+                      const int32_t* advances, size_t count);
+    void DrawCachedGlyphs(int32_t x, int32_t baseline, FontEntry& font, const quint32* glyphs,
+                          const int32_t* advances, size_t count);
+    const CachedGlyph& Glyph(FontEntry& font, quint32 glyph, Rgb color);
 
     QPaintDevice* device_ = nullptr;
     int32_t dpi_;
     bool rasterDevice_ = false;
-    int32_t deviceWidth_ = 0;
-    int32_t deviceHeight_ = 0;
     QPainter painter_;
     bool textAntialiasing_ = true;
 
     // Fonts realised so far (a page switches between a handful) and the one in use.
     std::vector<std::unique_ptr<FontEntry>> fonts_;
     FontEntry* current_ = nullptr;
+    size_t glyphCacheBytes_ = 0;
     std::string currentName_;
     int32_t currentSize_ = 0;
     unsigned currentStyle_ = 0;
@@ -118,6 +132,8 @@ private:
     std::optional<CanvasBrush> painterBrush_;
 
     // Scratch buffers of the glyph runs, kept to spare allocations on the hot path.
+    std::vector<quint32> textGlyphs_;
+    std::vector<int32_t> textAdvances_;
     QList<quint32> runGlyphs_;
     QList<QPointF> runPositions_;
 };

@@ -7,9 +7,13 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFont>
+#include <QGlyphRun>
 #include <QPageLayout>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QRawFont>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -44,6 +48,24 @@ Ink FindInk(const QImage& image, QRect area = {}) {
         }
     }
     return ink;
+}
+
+// How many pixels of two images of one size differ, and by how many grey levels at most.
+struct Difference {
+    int pixels = 0;
+    int largest = 0;
+};
+
+Difference Compare(const QImage& a, const QImage& b) {
+    Difference difference;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const int grey = std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y)));
+            if (grey == 0) continue;
+            ++difference.pixels;
+            difference.largest = std::max(difference.largest, grey);
+        }
+    return difference;
 }
 
 QRgb PixelAt(const QImage& image, int x, int y) {
@@ -197,6 +219,79 @@ TEST_F(QtCanvasTest, ProportionalTextDrawnInPiecesMatchesTheWhole) {
             canvas.TextOut(15 + canvas.TextExtent(head).cx, 20, text.substr(cut));
         }
         EXPECT_TRUE(whole == pieces) << "cut after " << cut;
+    }
+}
+
+// Above 64 pixels Qt fills glyph outlines anew on every draw; the canvas keeps images of them
+// instead. They must give the pixels Qt's own drawing gives.
+TEST_F(QtCanvasTest, LargeGlyphsLookAsQtDrawsThem) {
+    const std::string text = "Qorva-Druck: 1.234,56 EUR";
+    for (const char* name : {"Courier New", "Arial"}) {
+        for (int32_t points : {10, 20}) {
+            QImage canvasImage = NewCanvasImage(3000, 300, 600);
+            QImage qtImage = canvasImage.copy();
+            QtCanvas canvas(canvasImage, 600);
+            canvas.SetFontName(name);
+            canvas.SetFontSize(points);
+            canvas.SetFontStyle(points == 20 ? kStyleBold : kStyleNone);
+            canvas.TextOut(31, 17, text);
+            const int32_t ascent = canvas.GetTextMetrics().ascent;
+            canvas.End();
+
+            QFont font(QString::fromLatin1(name));
+            font.setPixelSize(MulDiv(points, 600, 72));
+            font.setBold(points == 20);
+            font.setKerning(false);
+            font.setHintingPreference(QFont::PreferFullHinting);
+            const QRawFont raw = QRawFont::fromFont(font);
+            QList<quint32> glyphs = raw.glyphIndexesForString(QString::fromStdString(text));
+            QList<QPointF> positions;
+            qreal pen = 0;
+            for (const QPointF& advance :
+                 raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics)) {
+                positions.append(QPointF(pen, 0));
+                pen += std::round(advance.x());
+            }
+            QGlyphRun run;
+            run.setRawFont(raw);
+            run.setGlyphIndexes(glyphs);
+            run.setPositions(positions);
+            QPainter painter(&qtImage);
+            painter.setPen(Qt::black);
+            painter.drawGlyphRun(QPointF(31, 17 + ascent), run);
+            painter.end();
+            // Blending an image and filling an outline round a few edge pixels differently;
+            // a glyph one pixel off would differ in thousands.
+            const Difference difference = Compare(canvasImage, qtImage);
+            EXPECT_LE(difference.pixels, 16) << name << " " << points;
+            EXPECT_LE(difference.largest, 32) << name << " " << points;
+            const Ink ours = FindInk(canvasImage);
+            const Ink qts = FindInk(qtImage);
+            EXPECT_EQ(ours.left, qts.left);
+            EXPECT_EQ(ours.right, qts.right);
+            EXPECT_EQ(ours.top, qts.top);
+            EXPECT_EQ(ours.bottom, qts.bottom);
+        }
+    }
+}
+
+TEST_F(QtCanvasTest, TextWithoutAntialiasingIsBlackAndWhite) {
+    for (int32_t points : {6, 10, 24}) {
+        QImage image = NewCanvasImage(1500, 300, 600);
+        QtCanvas canvas(image, 600);
+        canvas.SetTextAntialiasing(false);
+        canvas.SetFontName("Arial");
+        canvas.SetFontSize(points);
+        canvas.TextOut(10, 10, "Wolfgang & Co.");
+        canvas.End();
+        EXPECT_TRUE(FindInk(image).Any());
+        bool onlyBlackAndWhite = true;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = PixelAt(image, x, y);
+                onlyBlackAndWhite = onlyBlackAndWhite && (pixel == 0 || pixel == 0xFFFFFF);
+            }
+        EXPECT_TRUE(onlyBlackAndWhite) << points;
     }
 }
 
@@ -526,6 +621,46 @@ TEST_F(QtCanvasTest, EllipseFitsItsRectangle) {
     EXPECT_EQ(ink.bottom, 60);
     EXPECT_EQ(PixelAt(image, 30, 40), 0xFF0000u);
     EXPECT_EQ(PixelAt(image, 11, 21), 0xFFFFFFu);
+}
+
+TEST_F(QtCanvasTest, PenBrushAndFontColourChangesBetweenDrawsAreApplied) {
+    QImage image = NewCanvasImage(300, 100, 96);
+    QtCanvas canvas(image, 96);
+    canvas.SetFontName("Arial");
+    canvas.SetFontSize(30);
+    canvas.SetPenWidth(1);
+    canvas.SetPenColor(kRed);
+    canvas.MoveTo(0, 5);
+    canvas.LineTo(300, 5);
+    canvas.SetFontColor(0x0000FF);
+    canvas.TextOut(10, 20, "I");
+    canvas.MoveTo(0, 90);
+    canvas.LineTo(300, 90); // the pen again, not the text colour
+    canvas.SetBrushColor(0x00FF00);
+    canvas.Rectangle(100, 20, 140, 60);
+    canvas.SetBrushStyle(BrushStyle::Clear);
+    canvas.SetPenColor(kBlack);
+    canvas.Rectangle(150, 20, 190, 60);
+    canvas.SetBrushColor(0xFFFF00);
+    canvas.Ellipse(200, 20, 241, 61);
+    canvas.SetFontColor(kBlack);
+    canvas.TextOut(250, 20, "I");
+    canvas.End();
+    EXPECT_EQ(PixelAt(image, 150, 5), 0xFF0000u);
+    EXPECT_EQ(PixelAt(image, 150, 90), 0xFF0000u);
+    const Ink blueI = FindInk(image, QRect(10, 20, 40, 60));
+    ASSERT_TRUE(blueI.Any());
+    EXPECT_EQ(PixelAt(image, (blueI.left + blueI.right) / 2, (blueI.top + blueI.bottom) / 2),
+              0x0000FFu);
+    EXPECT_EQ(PixelAt(image, 100, 40), 0xFF0000u); // outline in the red pen
+    EXPECT_EQ(PixelAt(image, 120, 40), 0x00FF00u);
+    EXPECT_EQ(PixelAt(image, 150, 40), 0x000000u);
+    EXPECT_EQ(PixelAt(image, 170, 40), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(image, 220, 40), 0xFFFF00u);
+    const Ink blackI = FindInk(image, QRect(250, 20, 40, 60));
+    ASSERT_TRUE(blackI.Any());
+    EXPECT_EQ(PixelAt(image, (blackI.left + blackI.right) / 2, (blackI.top + blackI.bottom) / 2),
+              0x000000u);
 }
 
 // ----- Pictures -----------------------------------------------------------------------------
