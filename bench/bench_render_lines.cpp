@@ -74,4 +74,3 @@ void BM_RenderLines(benchmark::State& benchState) {
 BENCHMARK(BM_RenderLines)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 } // namespace
-BENCHMARK_MAIN();

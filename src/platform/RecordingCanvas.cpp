@@ -1,12 +1,10 @@
 #include "platform/RecordingCanvas.h"
 
-#include "platform/TracingCanvas.h"
 #include "platform/Image.h"
 #include "platform/Numbers.h"
-
+#include "platform/TracingCanvas.h"
 
 namespace qorprt {
-
 
 RecordingCanvas::RecordingCanvas(int32_t dpi, Rect clip) : dpi_(dpi), clip_(clip) {}
 
@@ -55,7 +53,9 @@ void RecordingCanvas::Ellipse(int32_t left, int32_t top, int32_t right, int32_t 
     Record(trace::Ellipse({left, top, right, bottom}, Pen(), Brush()));
 }
 
-void RecordingCanvas::FillRect(const Rect& rect) { Record(trace::Fill(rect, Brush())); }
+void RecordingCanvas::FillRect(const Rect& rect) {
+    Record(trace::Fill(rect, Brush()));
+}
 
 void RecordingCanvas::StretchDraw(const Rect& rect, const Image& image) {
     Record(trace::Picture(rect, image.Width(), image.Height()));

@@ -42,8 +42,7 @@ std::string FontSuffix(const CanvasFont& font) {
     if (font.style & kStyleItalic) style += 'I';
     if (font.style & kStyleUnderline) style += 'U';
     if (style.empty()) style = "-";
-    return " font=" + Quoted(font.name) + " size=" + std::to_string(font.size) +
-           " style=" + style;
+    return " font=" + Quoted(font.name) + " size=" + std::to_string(font.size) + " style=" + style;
 }
 
 std::string BrushText(const CanvasBrush& brush) {
@@ -81,8 +80,8 @@ std::string Fill(const Rect& r, const CanvasBrush& brush) {
 }
 
 std::string Picture(const Rect& r, int32_t width, int32_t height) {
-    return "image" + Coords({r.left, r.top, r.right, r.bottom}) + " source=" +
-           std::to_string(width) + "x" + std::to_string(height);
+    return "image" + Coords({r.left, r.top, r.right, r.bottom}) +
+           " source=" + std::to_string(width) + "x" + std::to_string(height);
 }
 
 } // namespace trace

@@ -147,7 +147,9 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
         file = OpenForReading(fileName);
         if (!file.Valid()) {
             if (!printing)
-                host.ShowOpenError("Datei " + fileName + " konnte nicht ge\xF6" "ffnet werden!");
+                host.ShowOpenError("Datei " + fileName +
+                                   " konnte nicht ge\xF6"
+                                   "ffnet werden!");
             return RenderResult::NotOpened;
         }
         ctx.job.PRTfile = fileName;
@@ -183,8 +185,8 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
         }
         WriteLog(8, "EndDoc: " + fileName);
         if (ctx.spoolFailed) {
-            WriteLog(10, "EndDoc: Druckauftrag f\xFCr " + fileName +
-                             " wurde vom Spooler abgelehnt.");
+            WriteLog(10,
+                     "EndDoc: Druckauftrag f\xFCr " + fileName + " wurde vom Spooler abgelehnt.");
             return RenderResult::SpoolFailed;
         }
     } else {

@@ -11,9 +11,8 @@ PreviewSize SizePreview(Canvas& canvas, RenderContext& ctx, int32_t ppi) {
     if (int64_t{st.linePos} + st.pageOffset < st.pictureBottom)
         st.linePos = Sat32(int64_t{st.pictureBottom} - st.pageOffset);
     PreviewSize size;
-    size.height =
-        Sat32(int64_t{MulDiv(ppi, Sat32(int64_t{topMargin} * 10), 254)} +
-              MulDiv(ppi, Sat32(int64_t{st.linePos} + st.pageOffset), 60));
+    size.height = Sat32(int64_t{MulDiv(ppi, Sat32(int64_t{topMargin} * 10), 254)} +
+                        MulDiv(ppi, Sat32(int64_t{st.linePos} + st.pageOffset), 60));
     if (st.pictureHeight / 3 > size.height) size.height = st.pictureHeight / 3;
     if (size.height > kPreviewMaxHeight) {
         size.height = kPreviewMaxHeight;

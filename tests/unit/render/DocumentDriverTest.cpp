@@ -1,6 +1,6 @@
+#include "render/DocumentDriver.h"
 #include "app/Log.h"
 #include "platform/Registry.h"
-#include "render/DocumentDriver.h"
 #include "support/RenderHarness.h"
 #include "support/TempDir.h"
 
@@ -74,8 +74,8 @@ TEST_F(DocumentDriverTest, LongLinesNulBytesAndChunkBoundariesLoseNothing) {
     // 1198 bytes the format allows: all are rendered whole, and the lines after them too.
     const std::string first(65535 - 4, 'x');
     const std::string longLine(5000, 'y');
-    const Ops ops = Render("\t\t\t\t" + first + "\r\n\t\t\t\tA" + std::string(1, '\0') + "B\r\n\t\t\t\t" +
-                           longLine + "\r\n\t\t\t\tZ");
+    const Ops ops = Render("\t\t\t\t" + first + "\r\n\t\t\t\tA" + std::string(1, '\0') +
+                           "B\r\n\t\t\t\t" + longLine + "\r\n\t\t\t\tZ");
     ASSERT_EQ(ops.size(), 4u);
     EXPECT_EQ(ops[0], Text(0, 7, first));
     EXPECT_EQ(ops[1], Text(0, 27, std::string("A\0B", 3)));
@@ -84,11 +84,14 @@ TEST_F(DocumentDriverTest, LongLinesNulBytesAndChunkBoundariesLoseNothing) {
 }
 
 TEST_F(DocumentDriverTest, FileOfExactlyTwelveHundredBytes) {
+    const std::string line = "\t\t\t\tzeile 1\r\n";
     std::string content;
-    while (content.size() + 14 <= 1200) content += "\t\t\t\tzeile 1\r\n";
+    size_t lines = 0;
+    for (; content.size() + line.size() <= 1200; ++lines)
+        content += line;
     content.insert(0, 1200 - content.size(), 'q');
     ASSERT_EQ(content.size(), 1200u);
-    EXPECT_EQ(Render(content).size(), 1200u / 14u);
+    EXPECT_EQ(Render(content).size(), lines);
 }
 
 TEST_F(DocumentDriverTest, OverlongLineIsCutAndLoggedAndTheRestGoesOn) {
@@ -108,18 +111,19 @@ TEST_F(DocumentDriverTest, QuotedNamesAndTheInstallFolder) {
               RenderResult::Rendered);
 
     // Only under the client's install folder.
-    dir.Write("system.reg", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\"
-                            "CurrentVersion\\Uninstall\\Qorva eG Client]\r\n\"UninstallString\"=\"" +
-                                dir.Path() + "/unwise.exe /S\"\r\n");
+    dir.Write("system.reg",
+              "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\"
+              "CurrentVersion\\Uninstall\\Qorva eG Client]\r\n\"UninstallString\"=\"" +
+                  dir.Path() + "/unwise.exe /S\"\r\n");
     h.job.PRTfile = "doc.prt";
     EXPECT_EQ(RenderDocument(h.canvas, h.ctx, host, "doc.prt", false), RenderResult::Rendered);
     EXPECT_EQ(h.job.PRTfile, dir.Path() + "/doc.prt");
 }
 
 TEST_F(DocumentDriverTest, MissingFile) {
-    EXPECT_EQ(RenderDocument(h.canvas, h.ctx, host, "/nix/da.prt", false),
-              RenderResult::NotOpened);
-    EXPECT_EQ(host.errors, Ops{"Datei /nix/da.prt konnte nicht ge\xF6" "ffnet werden!"});
+    EXPECT_EQ(RenderDocument(h.canvas, h.ctx, host, "/nix/da.prt", false), RenderResult::NotOpened);
+    EXPECT_EQ(host.errors, Ops{"Datei /nix/da.prt konnte nicht ge\xF6"
+                               "ffnet werden!"});
     test::RecordingPrinter printer;
     host.printer = &printer;
     EXPECT_EQ(RenderDocument(h.canvas, h.ctx, host, "/nix/da.prt", true), RenderResult::NotOpened);
@@ -154,7 +158,8 @@ TEST_F(DocumentDriverTest, FontChoice) {
 
 TEST_F(DocumentDriverTest, PreviewIsCutWithARedNotice) {
     std::string content;
-    for (int i = 0; i < 300; ++i) content += "\t\t\t\tZeile\r\n";
+    for (int i = 0; i < 300; ++i)
+        content += "\t\t\t\tZeile\r\n";
     const Ops ops = Render(content);
     EXPECT_EQ(ops.back(), "text 10 3980 \"Die Darstellung am Bildschirm wird hier abgeschnitten!\" "
                           "font=\"Courier New\" size=14 style=B");
