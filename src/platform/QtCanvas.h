@@ -92,7 +92,7 @@ private:
     };
 
     // What the painter was last given, so that state is only handed over when it changed.
-    enum class PainterPen { Unknown, Text, Line, None };
+    enum class PainterPen { Unknown, Text, Line };
 
     FontEntry& CurrentFont();
     std::unique_ptr<FontEntry> RealiseFont(const QString& name, int32_t pixels,
@@ -101,7 +101,6 @@ private:
     bool Painting() const { return painter_.isActive(); }
     void UseTextPen();
     void UseLinePen();
-    void UseNoPen();
     void UseBrush();
     bool Visible(int64_t left, int64_t top, int64_t right, int64_t bottom) const;
     void DrawGlyphs(int32_t x, int32_t y, FontEntry& font, const quint32* glyphs,
