@@ -239,12 +239,6 @@ void QtCanvas::UseLinePen() {
     painterPenWidth_ = width;
 }
 
-void QtCanvas::UseNoPen() {
-    if (painterPen_ == PainterPen::None) return;
-    painter_.setPen(Qt::NoPen);
-    painterPen_ = PainterPen::None;
-}
-
 void QtCanvas::UseBrush() {
     const CanvasBrush& brush = Brush();
     if (painterBrush_ && painterBrush_->style == brush.style && painterBrush_->color == brush.color)
@@ -284,7 +278,6 @@ void QtCanvas::DrawGlyphs(int32_t x, int32_t y, FontEntry& font, const quint32* 
 
 void QtCanvas::DrawGlyphRun(int32_t x, int32_t baseline, const FontEntry& font,
                             const quint32* glyphs, const int32_t* advances, size_t count) {
-
     runGlyphs_.resize(static_cast<qsizetype>(count));
     runPositions_.resize(static_cast<qsizetype>(count));
     int64_t pen = 0;

@@ -25,8 +25,10 @@ QImage NewCanvasImage(int32_t width, int32_t height, int32_t dpi, Rgb fill = kWh
 //
 // Text is laid out as GDI lays it out: one glyph per character of the font's own character map,
 // no kerning, no ligatures, and every advance rounded to a whole pixel. The glyphs are placed at
-// those integer positions and drawn with QPainter::drawGlyphRun, so TextExtent, the drawn ink and
-// a text drawn in pieces at the measured positions agree to the pixel, on images and in PDFs.
+// those integer positions and drawn with QPainter::drawGlyphRun (on images, glyphs too large for
+// Qt's glyph cache come from the canvas's own), so TextExtent, the drawn ink and a text drawn in
+// pieces at the measured positions agree to the pixel, on images and in PDFs. As with GDI, a
+// character the font lacks shows the font's missing-glyph box; no other font stands in.
 //
 // Geometry (lines, rectangles, ellipses, fills) is drawn aliased so that it covers exactly the
 // pixels GDI would; text is antialiased (a faithful preview at 96 dpi; at 600 dpi the grey edge
@@ -35,7 +37,8 @@ class QtCanvas : public Canvas {
 public:
     // `dpi` is the device's logical resolution; the device's own metrics must agree with it
     // (NewCanvasImage, QPdfWriter::setResolution). Painting begins at once and lasts until End(),
-    // Rebind() or destruction.
+    // Rebind() or destruction; the device must outlive the canvas. Fonts need a
+    // QGuiApplication.
     QtCanvas(QPaintDevice& device, int32_t dpi);
     ~QtCanvas() override;
     QtCanvas(const QtCanvas&) = delete;
@@ -92,7 +95,7 @@ private:
     };
 
     // What the painter was last given, so that state is only handed over when it changed.
-    enum class PainterPen { Unknown, Text, Line, None };
+    enum class PainterPen { Unknown, Text, Line };
 
     FontEntry& CurrentFont();
     std::unique_ptr<FontEntry> RealiseFont(const QString& name, int32_t pixels,
@@ -101,7 +104,6 @@ private:
     bool Painting() const { return painter_.isActive(); }
     void UseTextPen();
     void UseLinePen();
-    void UseNoPen();
     void UseBrush();
     bool Visible(int64_t left, int64_t top, int64_t right, int64_t bottom) const;
     void DrawGlyphs(int32_t x, int32_t y, FontEntry& font, const quint32* glyphs,

@@ -34,8 +34,12 @@ struct Ink {
     bool Any() const { return right >= left; }
 };
 
-Ink FindInk(const QImage& image, QRect area = {}) {
+Ink FindInk(const QImage& anyImage, QRect area = {}) {
+    const QImage image = anyImage.format() == QImage::Format_RGB32
+                             ? anyImage
+                             : anyImage.convertToFormat(QImage::Format_RGB32);
     if (area.isNull()) area = image.rect();
+    area &= image.rect();
     Ink ink;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -771,6 +775,53 @@ TEST_F(QtCanvasTest, DrawsIntoAPdfDocument) {
     EXPECT_TRUE(text.contains("Hallo Welt")) << text.toStdString();
     EXPECT_TRUE(text.contains("Kurier")) << text.toStdString();
     EXPECT_TRUE(text.contains(QString::fromUtf8("Größe"))) << text.toStdString();
+}
+
+// The printed page: the PDF places every glyph at the canvas's whole-pixel advances, so a
+// 132-column line rasterised at the canvas's resolution ends where TextExtent says.
+TEST_F(QtCanvasTest, PdfGlyphsSitAtTheMeasuredPositions) {
+    const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
+    if (pdftoppm.isEmpty()) GTEST_SKIP() << "pdftoppm is not installed";
+    QTemporaryDir dir;
+    const QString pdfName = dir.filePath("line.pdf");
+    const int32_t x = 200;
+    int32_t lineWidth = 0;
+    int32_t barStart = 0;
+    int32_t barWidth = 0;
+    {
+        QPdfWriter writer(pdfName);
+        writer.setResolution(600);
+        writer.setPageLayout(QPageLayout(QPageSize(QSizeF(320, 40), QPageSize::Millimeter),
+                                         QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        QtCanvas canvas(writer, 600);
+        canvas.SetFontName("Courier New");
+        canvas.SetFontSize(10);
+        const std::string line(132, 'M');
+        lineWidth = canvas.TextExtent(line).cx;
+        canvas.TextOut(x, 100, line);
+        barStart = x;
+        const int32_t first = canvas.TextExtent("_____").cx;
+        canvas.TextOut(x, 400, "_____");
+        canvas.TextOut(x + first, 400, "_____");
+        barWidth = 2 * first;
+    }
+    ASSERT_EQ(lineWidth, 6600);
+    QProcess process;
+    process.start(pdftoppm, {"-r", "600", "-gray", "-singlefile", pdfName, dir.filePath("page")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    QImage page(dir.filePath("page.pgm"));
+    ASSERT_FALSE(page.isNull());
+    const Ink line = FindInk(page, QRect(0, 0, page.width(), 300));
+    ASSERT_TRUE(line.Any());
+    EXPECT_GE(line.left, x);
+    EXPECT_LE(line.right, x + lineWidth - 1);
+    EXPECT_GT(line.right, x + lineWidth - 1 - 13);
+    const Ink bar = FindInk(page, QRect(0, 300, page.width(), 300));
+    ASSERT_TRUE(bar.Any());
+    EXPECT_LE(bar.right, barStart + barWidth - 1);
+    const int row = (bar.top + bar.bottom) / 2;
+    for (int col = bar.left; col <= bar.right; ++col)
+        ASSERT_LT(qGray(page.pixel(col, row)), 128) << "gap at column " << col;
 }
 
 } // namespace
