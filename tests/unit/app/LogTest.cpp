@@ -74,7 +74,8 @@ TEST_F(Log, LineFormat) {
 
 TEST_F(Log, TextIsWrittenByteForByte) {
     CreateLogFile();
-    const std::string text("B\xFCro \x80 tab\there\0nul", 22);
+    static const char bytes[] = "B\xFCro \x80 tab\there\0nul";
+    const std::string text(bytes, sizeof bytes - 1);
     WriteLog(10, text);
     EXPECT_TRUE(Contents().ends_with(": " + text + "\r\n"));
 }
