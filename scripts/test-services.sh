@@ -12,8 +12,15 @@ QORPRT_TEST_QUEUES=(qorprt-ps qorprt-pcl qorprt-ps2)
 
 qorprt_cups_log() { echo "test-services: $*" >&2; }
 
+# A queue of the private cupsd writing into the output folder, with a PPD that comes with CUPS.
+qorprt_add_queue() {
+    lpadmin -p "$1" -E -v "file://$QORPRT_TEST_OUT/$1.out" -m "drv:///sample.drv/$2" \
+        -o Option1=True 2>&1 | { grep -v 'drivers are deprecated' >&2 || true; }
+    lpstat -v "$1" >/dev/null 2>&1
+}
+
 start_test_services() {
-    if ! command -v cupsd >/dev/null 2>&1 || [ ! -x /usr/sbin/cupsd ]; then
+    if [ ! -x /usr/sbin/cupsd ]; then
         qorprt_cups_log "cupsd not installed; integration tests will be skipped"
         return 0
     fi
@@ -61,6 +68,10 @@ PreserveJobFiles No
   Allow all
 </Location>
 <Policy default>
+  JobPrivateAccess default
+  JobPrivateValues default
+  SubscriptionPrivateAccess default
+  SubscriptionPrivateValues default
   <Limit All>
     Order deny,allow
   </Limit>
@@ -73,6 +84,10 @@ EOF
     export CUPS_SERVER="$root/cups.sock"
     export QORPRT_TEST_OUT="$root/out"
     export QORPRT_TEST_HOME="$root/home"
+    # The tests' own HOME: ~/.cups/lpoptions and the per-user settings files stay private.
+    QORPRT_SAVED_HOME=$HOME
+    export HOME="$root/home"
+    export XDG_CONFIG_HOME="$root/home/.config"
 
     local i
     for i in $(seq 1 100); do
@@ -80,19 +95,19 @@ EOF
         if ! kill -0 "$QORPRT_CUPSD_PID" 2>/dev/null; then
             qorprt_cups_log "cupsd did not start:"
             cat "$root/log/cupsd.out" "$root/log/error_log" >&2 2>/dev/null || true
-            unset CUPS_SERVER
+            stop_test_services
             return 0
         fi
         sleep 0.1
     done
 
-    lpadmin -p qorprt-ps -E -v "file://$root/out/qorprt-ps.out" -m drv:///sample.drv/generic.ppd \
-        -o Option1=True
-    lpadmin -p qorprt-pcl -E -v "file://$root/out/qorprt-pcl.out" \
-        -m drv:///sample.drv/generpcl.ppd -o Option1=True
-    lpadmin -p qorprt-ps2 -E -v "file://$root/out/qorprt-ps2.out" \
-        -m drv:///sample.drv/generic.ppd -o Option1=True
-    lpadmin -d qorprt-ps
+    # Option1: the duplexer is installed (without it the PPDs forbid duplex).
+    if ! qorprt_add_queue qorprt-ps generic.ppd || ! qorprt_add_queue qorprt-pcl generpcl.ppd ||
+        ! qorprt_add_queue qorprt-ps2 generic.ppd || ! lpadmin -d qorprt-ps; then
+        qorprt_cups_log "could not create the test queues"
+        stop_test_services
+        return 0
+    fi
 
     local q ok
     for i in $(seq 1 100); do
@@ -109,13 +124,23 @@ EOF
 
 stop_test_services() {
     if [ -n "${QORPRT_CUPSD_PID:-}" ]; then
+        local i
         kill "$QORPRT_CUPSD_PID" 2>/dev/null || true
+        for i in $(seq 1 50); do
+            kill -0 "$QORPRT_CUPSD_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -KILL "$QORPRT_CUPSD_PID" 2>/dev/null || true
         wait "$QORPRT_CUPSD_PID" 2>/dev/null || true
         unset QORPRT_CUPSD_PID
+    fi
+    if [ -n "${QORPRT_SAVED_HOME:-}" ]; then
+        export HOME=$QORPRT_SAVED_HOME
+        unset QORPRT_SAVED_HOME XDG_CONFIG_HOME
     fi
     if [ -n "${QORPRT_TEST_ROOT:-}" ] && [ -d "$QORPRT_TEST_ROOT" ]; then
         rm -rf "$QORPRT_TEST_ROOT"
         unset QORPRT_TEST_ROOT
     fi
-    unset CUPS_SERVER
+    unset CUPS_SERVER QORPRT_TEST_OUT QORPRT_TEST_HOME
 }
