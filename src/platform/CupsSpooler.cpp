@@ -31,15 +31,6 @@ struct MediaCatalog {
     int32_t dpi = 600;
 };
 
-class CupsPrinterState : public PrinterHandleState {
-public:
-    HttpPtr http;
-    DestArray dest; // one copied destination
-    std::optional<MediaCatalog> catalog;
-
-    cups_dest_t* Dest() const { return dest.data(); }
-};
-
 std::string Text(const char* s) {
     return s ? std::string(s) : std::string();
 }
@@ -48,17 +39,70 @@ Failure LastError(const std::string& what) {
     return Fail(what + ": " + Text(cupsLastErrorString()));
 }
 
-HttpPtr Connect(std::chrono::milliseconds timeout) {
-    int cancel = 0;
-    HttpPtr http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                              static_cast<int>(timeout.count()), &cancel));
-    // A server that accepts but does not answer fails the request instead of stalling it; PPD
-    // downloads and job uploads get more room than the connect.
-    if (http)
-        httpSetTimeout(http.get(), std::max(1.0, static_cast<double>(timeout.count()) / 250.0),
-                       nullptr, nullptr);
-    return http;
+// Gives up waiting for the server once the operation's time is over.
+int KeepWaiting(http_t*, void* deadline) {
+    return std::chrono::steady_clock::now() <
+                   *static_cast<std::chrono::steady_clock::time_point*>(deadline)
+               ? 1
+               : 0;
 }
+
+// Whether the server answers a cheap request within the wait.
+bool Answers(http_t* http) {
+    ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_DEFAULT);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "printer-name");
+    ipp_t* response = cupsDoRequest(http, request, "/");
+    ippDelete(response);
+    // "No default printer" is an answer too.
+    return response != nullptr || cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND;
+}
+
+} // namespace
+
+// A connection to the server, or none when it cannot be reached or does not answer within the
+// timeout: a missing or hung scheduler must not stall the program. Afterwards a single request may
+// take up to a minute while data keeps flowing (large documents, slow PPD generation).
+class CupsConnection {
+public:
+    CupsConnection() = default;
+    explicit CupsConnection(std::chrono::milliseconds timeout) {
+        int cancel = 0;
+        http_.reset(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                                 static_cast<int>(timeout.count()), &cancel));
+        if (!http_) return;
+        // Waits come in short slices; the callback ends them at the deadline, which bounds
+        // libcups' own retries as well.
+        const auto slice = std::min(timeout, std::chrono::milliseconds(100));
+        deadline_ = std::make_unique<std::chrono::steady_clock::time_point>(
+            std::chrono::steady_clock::now() + timeout);
+        httpSetTimeout(http_.get(), std::max(0.01, static_cast<double>(slice.count()) / 1000.0),
+                       KeepWaiting, deadline_.get());
+        if (!Answers(http_.get())) {
+            http_.reset();
+            return;
+        }
+        *deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    }
+    http_t* get() const { return http_.get(); }
+    explicit operator bool() const { return http_ != nullptr; }
+
+private:
+    HttpPtr http_;
+    // Heap-held so the address handed to libcups stays valid when the connection moves.
+    std::unique_ptr<std::chrono::steady_clock::time_point> deadline_;
+};
+
+namespace {
+
+class CupsPrinterState : public PrinterHandleState {
+public:
+    CupsConnection http;
+    DestArray dest; // one copied destination
+    std::optional<MediaCatalog> catalog;
+
+    cups_dest_t* Dest() const { return dest.data(); }
+};
 
 Failure NoServer() {
     return Fail("CUPS server " + Text(cupsServer()) + " not reachable");
@@ -298,11 +342,21 @@ bool IsServerAttribute(std::string_view name) {
 CupsSpooler::CupsSpooler(std::chrono::milliseconds timeout) : timeout_(timeout) {}
 
 bool CupsSpooler::Reachable() {
-    return Connect(timeout_) != nullptr;
+    return static_cast<bool>(Connect());
+}
+
+CupsConnection CupsSpooler::Connect() {
+    // After a failed attempt the server counts as down for a moment, so that the several calls
+    // of one job step do not each wait for it.
+    const auto now = std::chrono::steady_clock::now();
+    if (now < downUntil_) return CupsConnection();
+    CupsConnection connection(timeout_);
+    if (!connection) downUntil_ = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    return connection;
 }
 
 Expected<std::vector<std::string>> CupsSpooler::EnumPrinters() {
-    HttpPtr http = Connect(timeout_);
+    CupsConnection http = Connect();
     if (!http) return NoServer();
     DestArray dests;
     *dests.countRef() = cupsGetDests2(http.get(), dests.destsRef());
@@ -316,7 +370,7 @@ Expected<std::vector<std::string>> CupsSpooler::EnumPrinters() {
 }
 
 Expected<std::string> CupsSpooler::DefaultPrinter() {
-    HttpPtr http = Connect(timeout_);
+    CupsConnection http = Connect();
     if (!http) return NoServer();
     DestArray dests;
     *dests.countRef() = cupsGetDests2(http.get(), dests.destsRef());
@@ -327,7 +381,7 @@ Expected<std::string> CupsSpooler::DefaultPrinter() {
 }
 
 Status CupsSpooler::SetDefaultPrinter(std::string_view name) {
-    HttpPtr http = Connect(timeout_);
+    CupsConnection http = Connect();
     if (!http) return NoServer();
     DestArray dests;
     const std::string n(name);
@@ -343,7 +397,7 @@ Status CupsSpooler::SetDefaultPrinter(std::string_view name) {
 
 Expected<PrinterHandle> CupsSpooler::OpenPrinter(std::string_view name) {
     auto state = std::make_unique<CupsPrinterState>();
-    state->http = Connect(timeout_);
+    state->http = Connect();
     if (!state->http) return NoServer();
     const std::string n(name);
     DestArray dests;

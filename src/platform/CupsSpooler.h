@@ -6,6 +6,8 @@
 
 namespace qorprt {
 
+class CupsConnection;
+
 // The printers of the CUPS server that libcups talks to (CUPS_SERVER, client.conf, or the local
 // scheduler). Papers and bins come from the queue's PPD (PageSize and InputSlot) or, for
 // driverless queues, from the supported media and media sources; they get Windows codes (see
@@ -15,7 +17,7 @@ namespace qorprt {
 class CupsSpooler : public Spooler {
 public:
     // The connection timeout: an unreachable or hung server must not stall the program.
-    explicit CupsSpooler(std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
+    explicit CupsSpooler(std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
 
     Expected<std::vector<std::string>> EnumPrinters() override;
     Expected<std::string> DefaultPrinter() override;
@@ -34,7 +36,10 @@ public:
     bool Reachable();
 
 private:
+    CupsConnection Connect();
+
     std::chrono::milliseconds timeout_;
+    std::chrono::steady_clock::time_point downUntil_{};
 };
 
 } // namespace qorprt
