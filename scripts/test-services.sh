@@ -86,6 +86,7 @@ EOF
     export QORPRT_TEST_HOME="$root/home"
     # The tests' own HOME: ~/.cups/lpoptions and the per-user settings files stay private.
     QORPRT_SAVED_HOME=$HOME
+    QORPRT_SAVED_XDG_CONFIG_HOME=${XDG_CONFIG_HOME-unset}
     export HOME="$root/home"
     export XDG_CONFIG_HOME="$root/home/.config"
 
@@ -136,7 +137,12 @@ stop_test_services() {
     fi
     if [ -n "${QORPRT_SAVED_HOME:-}" ]; then
         export HOME=$QORPRT_SAVED_HOME
-        unset QORPRT_SAVED_HOME XDG_CONFIG_HOME
+        if [ "$QORPRT_SAVED_XDG_CONFIG_HOME" = unset ]; then
+            unset XDG_CONFIG_HOME
+        else
+            export XDG_CONFIG_HOME=$QORPRT_SAVED_XDG_CONFIG_HOME
+        fi
+        unset QORPRT_SAVED_HOME QORPRT_SAVED_XDG_CONFIG_HOME
     fi
     if [ -n "${QORPRT_TEST_ROOT:-}" ] && [ -d "$QORPRT_TEST_ROOT" ]; then
         rm -rf "$QORPRT_TEST_ROOT"

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace qorprt {
 
@@ -57,6 +58,9 @@ struct DevMode {
 inline constexpr size_t kDevModeSize = 220;
 
 static_assert(sizeof(DevMode) == kDevModeSize);
+// No padding and plain bytes: the save and restore copy the structure with memcpy.
+static_assert(std::has_unique_object_representations_v<DevMode>);
+static_assert(std::is_trivially_copyable_v<DevMode>);
 static_assert(offsetof(DevMode, dmDeviceName) == 0);
 static_assert(offsetof(DevMode, dmSpecVersion) == 64);
 static_assert(offsetof(DevMode, dmSize) == 68);

@@ -260,6 +260,7 @@ Expected<fs::path> CopyToNewFile(const fs::path& source, const fs::path& folder,
         char buffer[65536];
         for (;;) {
             const ssize_t got = ::read(input.fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) continue;
             if (got == 0) break;
             bool failed = got < 0;
             for (ssize_t done = 0; !failed && done < got;) {
