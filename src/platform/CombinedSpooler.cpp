@@ -22,7 +22,7 @@ template <class Op>
 auto Dispatch(PrinterHandle& printer, Op op)
     -> decltype(op(std::declval<Spooler&>(), std::declval<PrinterHandle&>())) {
     auto* state = printer.State<CombinedState>();
-    if (!state) return Fail("printer handle is not open");
+    if (!state) return Fail("printer handle is not open", kErrorInvalidHandle);
     return op(state->spooler, state->inner);
 }
 
@@ -57,7 +57,8 @@ Expected<std::string> CombinedSpooler::DefaultPrinter() {
 
 Status CombinedSpooler::SetDefaultPrinter(std::string_view name) {
     if (name == PdfPrinterSpooler::kName) return pdf_->SetDefaultPrinter(name);
-    if (!cups_) return Fail("printer " + std::string(name) + " does not exist");
+    if (!cups_)
+        return Fail("printer " + std::string(name) + " does not exist", kErrorInvalidPrinterName);
     Status set = cups_->SetDefaultPrinter(name);
     if (!set) return set;
     return pdf_->ClearUserDefault();
@@ -66,9 +67,10 @@ Status CombinedSpooler::SetDefaultPrinter(std::string_view name) {
 Expected<PrinterHandle> CombinedSpooler::OpenPrinter(std::string_view name) {
     Spooler* owner =
         name == PdfPrinterSpooler::kName ? static_cast<Spooler*>(pdf_.get()) : cups_.get();
-    if (!owner) return Fail("printer " + std::string(name) + " does not exist");
+    if (!owner)
+        return Fail("printer " + std::string(name) + " does not exist", kErrorInvalidPrinterName);
     auto inner = owner->OpenPrinter(name);
-    if (!inner) return Fail(inner.error());
+    if (!inner) return inner.failure();
     std::string innerName = inner->Name();
     return PrinterHandle(std::move(innerName),
                          std::make_unique<CombinedState>(*owner, std::move(*inner)));

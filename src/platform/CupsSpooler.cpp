@@ -36,7 +36,23 @@ std::string Text(const char* s) {
 }
 
 Failure LastError(const std::string& what) {
-    return Fail(what + ": " + Text(cupsLastErrorString()));
+    int32_t code = kErrorGenFailure;
+    switch (cupsLastError()) {
+    case IPP_STATUS_ERROR_NOT_FOUND:
+        code = kErrorInvalidPrinterName;
+        break;
+    case IPP_STATUS_ERROR_FORBIDDEN:
+    case IPP_STATUS_ERROR_NOT_AUTHORIZED:
+    case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
+        code = kErrorAccessDenied;
+        break;
+    case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
+        code = kErrorServerUnavailable;
+        break;
+    default:
+        break;
+    }
+    return Fail(what + ": " + Text(cupsLastErrorString()), code);
 }
 
 // Gives up waiting for the server once the operation's time is over.
@@ -105,7 +121,7 @@ public:
 };
 
 Failure NoServer() {
-    return Fail("CUPS server " + Text(cupsServer()) + " not reachable");
+    return Fail("CUPS server " + Text(cupsServer()) + " not reachable", kErrorServerUnavailable);
 }
 
 std::string FromPpdText(const ppd_file_t* ppd, const char* text) {
@@ -238,7 +254,7 @@ void LoadFromIpp(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, MediaCatal
 
 Expected<CupsPrinterState*> StateOf(PrinterHandle& printer) {
     auto* state = printer.State<CupsPrinterState>();
-    if (!state) return Fail("printer handle is not open");
+    if (!state) return Fail("printer handle is not open", kErrorInvalidHandle);
     return state;
 }
 
@@ -302,7 +318,7 @@ PrintSettings SettingsFromOptions(const MediaCatalog& c, int count, cups_option_
 Expected<cups_dest_t*> FreshDest(http_t* http, DestArray& dests, const std::string& name) {
     *dests.countRef() = cupsGetDests2(http, dests.destsRef());
     cups_dest_t* d = cupsGetDest(name.c_str(), nullptr, dests.count(), dests.data());
-    if (!d) return Fail("printer " + name + " does not exist");
+    if (!d) return Fail("printer " + name + " does not exist", kErrorInvalidPrinterName);
     return d;
 }
 
@@ -377,7 +393,7 @@ Expected<std::string> CupsSpooler::DefaultPrinter() {
     if (cups_dest_t* d = cupsGetDest(nullptr, nullptr, dests.count(), dests.data());
         d && !d->instance)
         return std::string(d->name);
-    return Fail("no default printer");
+    return Fail("no default printer", kErrorFileNotFound);
 }
 
 Status CupsSpooler::SetDefaultPrinter(std::string_view name) {
@@ -386,7 +402,7 @@ Status CupsSpooler::SetDefaultPrinter(std::string_view name) {
     DestArray dests;
     const std::string n(name);
     auto found = FreshDest(http.get(), dests, n);
-    if (!found) return Fail(found.error());
+    if (!found) return found.failure();
     for (cups_dest_t& d : dests)
         d.is_default = 0;
     (*found)->is_default = 1;
@@ -402,43 +418,43 @@ Expected<PrinterHandle> CupsSpooler::OpenPrinter(std::string_view name) {
     const std::string n(name);
     DestArray dests;
     auto found = FreshDest(state->http.get(), dests, n);
-    if (!found) return Fail(found.error());
+    if (!found) return found.failure();
     *state->dest.countRef() = cupsCopyDest(*found, 0, state->dest.destsRef());
     return PrinterHandle(n, std::move(state));
 }
 
 Expected<std::vector<PaperInfo>> CupsSpooler::Papers(PrinterHandle& printer) {
     auto s = StateOf(printer);
-    if (!s) return Fail(s.error());
+    if (!s) return s.failure();
     auto c = CatalogOf(**s, printer.Name());
-    if (!c) return Fail(c.error());
+    if (!c) return c.failure();
     return (*c)->papers;
 }
 
 Expected<std::vector<BinInfo>> CupsSpooler::Bins(PrinterHandle& printer) {
     auto s = StateOf(printer);
-    if (!s) return Fail(s.error());
+    if (!s) return s.failure();
     auto c = CatalogOf(**s, printer.Name());
-    if (!c) return Fail(c.error());
+    if (!c) return c.failure();
     return (*c)->bins;
 }
 
 Expected<int32_t> CupsSpooler::Resolution(PrinterHandle& printer) {
     auto s = StateOf(printer);
-    if (!s) return Fail(s.error());
+    if (!s) return s.failure();
     auto c = CatalogOf(**s, printer.Name());
-    if (!c) return Fail(c.error());
+    if (!c) return c.failure();
     return (*c)->dpi;
 }
 
 Expected<DevMode> CupsSpooler::DocumentProperties(PrinterHandle& printer, const DevMode* in) {
     auto s = StateOf(printer);
-    if (!s) return Fail(s.error());
+    if (!s) return s.failure();
     auto c = CatalogOf(**s, printer.Name());
-    if (!c) return Fail(c.error());
+    if (!c) return c.failure();
     DestArray dests;
     auto d = FreshDest((*s)->http.get(), dests, printer.Name());
-    if (!d) return Fail(d.error());
+    if (!d) return d.failure();
     PrintSettings settings = SettingsFromOptions(**c, (*d)->num_options, (*d)->options);
     if (in) settings = MergeDevMode(settings, *in, (*c)->papers, (*c)->bins);
     return ToDevMode(printer.Name(), settings);
@@ -446,9 +462,9 @@ Expected<DevMode> CupsSpooler::DocumentProperties(PrinterHandle& printer, const 
 
 Expected<PrinterInfo2> CupsSpooler::GetPrinter2(PrinterHandle& printer) {
     auto s = StateOf(printer);
-    if (!s) return Fail(s.error());
+    if (!s) return s.failure();
     auto dm = DocumentProperties(printer, nullptr);
-    if (!dm) return Fail(dm.error());
+    if (!dm) return dm.failure();
     PrinterInfo2 info;
     info.printerName = printer.Name();
     cups_dest_t* d = (*s)->Dest();
@@ -461,13 +477,13 @@ Expected<PrinterInfo2> CupsSpooler::GetPrinter2(PrinterHandle& printer) {
 
 Status CupsSpooler::SetPrinter2(PrinterHandle& printer, const DevMode& devMode) {
     auto s = StateOf(printer);
-    if (!s) return Fail(s.error());
+    if (!s) return s.failure();
     auto c = CatalogOf(**s, printer.Name());
-    if (!c) return Fail(c.error());
+    if (!c) return c.failure();
     http_t* http = (*s)->http.get();
     DestArray dests;
     auto d = FreshDest(http, dests, printer.Name());
-    if (!d) return Fail(d.error());
+    if (!d) return d.failure();
     const MediaCatalog& cat = **c;
     const PrintSettings wanted = MergeDevMode(
         SettingsFromOptions(cat, (*d)->num_options, (*d)->options), devMode, cat.papers, cat.bins);
@@ -499,13 +515,13 @@ Status CupsSpooler::SetPrinter2(PrinterHandle& printer, const DevMode& devMode) 
 Status CupsSpooler::SubmitDocument(PrinterHandle& printer, const std::string& pdfPath,
                                    const std::string& title, const DevMode& devMode) {
     auto s = StateOf(printer);
-    if (!s) return Fail(s.error());
+    if (!s) return s.failure();
     auto c = CatalogOf(**s, printer.Name());
-    if (!c) return Fail(c.error());
+    if (!c) return c.failure();
     http_t* http = (*s)->http.get();
     DestArray dests;
     auto d = FreshDest(http, dests, printer.Name());
-    if (!d) return Fail(d.error());
+    if (!d) return d.failure();
     const MediaCatalog& cat = **c;
     const PrintSettings settings = MergeDevMode(
         SettingsFromOptions(cat, (*d)->num_options, (*d)->options), devMode, cat.papers, cat.bins);

@@ -1,14 +1,24 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <variant>
 
 namespace qorprt {
 
-// The reason a platform operation failed, as a text for the log.
+// Windows error codes a failure carries, for the places that show "Error : " and the code.
+inline constexpr int32_t kErrorFileNotFound = 2; // no default printer
+inline constexpr int32_t kErrorAccessDenied = 5;
+inline constexpr int32_t kErrorInvalidHandle = 6;
+inline constexpr int32_t kErrorGenFailure = 31;          // anything else
+inline constexpr int32_t kErrorServerUnavailable = 1722; // RPC_S_SERVER_UNAVAILABLE
+inline constexpr int32_t kErrorInvalidPrinterName = 1801;
+
+// The reason a platform operation failed: a text for the log and a Windows-style error code.
 struct Failure {
     std::string text;
+    int32_t code = kErrorGenFailure;
 };
 
 // The value of an operation that may fail, or the reason it failed. Callers log the failure and
@@ -28,6 +38,10 @@ public:
     const T* operator->() const { return &value(); }
     // The failure's text; empty when the operation succeeded.
     std::string error() const { return ok() ? std::string() : std::get<1>(state_).text; }
+    // The failure's error code; 0 when the operation succeeded.
+    int32_t code() const { return ok() ? 0 : std::get<1>(state_).code; }
+    // The failure, to hand on unchanged.
+    Failure failure() const { return ok() ? Failure{} : std::get<1>(state_); }
 
 private:
     std::variant<T, Failure> state_;
@@ -39,8 +53,8 @@ using Status = Expected<Done>;
 inline Status Ok() {
     return Status(Done{});
 }
-inline Failure Fail(std::string text) {
-    return Failure{std::move(text)};
+inline Failure Fail(std::string text, int32_t code = kErrorGenFailure) {
+    return Failure{std::move(text), code};
 }
 
 } // namespace qorprt

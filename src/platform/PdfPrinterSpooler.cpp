@@ -118,7 +118,8 @@ Expected<std::string> PdfPrinterSpooler::DefaultPrinter() {
 }
 
 Status PdfPrinterSpooler::SetDefaultPrinter(std::string_view name) {
-    if (name != kName) return Fail("printer " + std::string(name) + " does not exist");
+    if (name != kName)
+        return Fail("printer " + std::string(name) + " does not exist", kErrorInvalidPrinterName);
     KeyValues values = ReadKeyValues(settingsFile_);
     values["default"] = "1";
     return WriteKeyValues(settingsFile_, values);
@@ -136,12 +137,14 @@ Status PdfPrinterSpooler::ClearUserDefault() {
 }
 
 Status PdfPrinterSpooler::CheckHandle(const PrinterHandle& printer) const {
-    if (!printer.State<PdfPrinterState>()) return Fail("printer handle is not open");
+    if (!printer.State<PdfPrinterState>())
+        return Fail("printer handle is not open", kErrorInvalidHandle);
     return Ok();
 }
 
 Expected<PrinterHandle> PdfPrinterSpooler::OpenPrinter(std::string_view name) {
-    if (name != kName) return Fail("printer " + std::string(name) + " does not exist");
+    if (name != kName)
+        return Fail("printer " + std::string(name) + " does not exist", kErrorInvalidPrinterName);
     return PrinterHandle(kName, std::make_unique<PdfPrinterState>());
 }
 
@@ -158,9 +161,9 @@ Expected<PrintSettings> PdfPrinterSpooler::StoredSettings() const {
 }
 
 Expected<PrinterInfo2> PdfPrinterSpooler::GetPrinter2(PrinterHandle& printer) {
-    if (auto ok = CheckHandle(printer); !ok) return Fail(ok.error());
+    if (auto ok = CheckHandle(printer); !ok) return ok.failure();
     auto settings = StoredSettings();
-    if (!settings) return Fail(settings.error());
+    if (!settings) return settings.failure();
     PrinterInfo2 info;
     info.printerName = kName;
     info.portName = "pdf:" + OutputFolder().string();
@@ -172,7 +175,7 @@ Expected<PrinterInfo2> PdfPrinterSpooler::GetPrinter2(PrinterHandle& printer) {
 Status PdfPrinterSpooler::SetPrinter2(PrinterHandle& printer, const DevMode& devMode) {
     if (auto ok = CheckHandle(printer); !ok) return ok;
     auto settings = StoredSettings();
-    if (!settings) return Fail(settings.error());
+    if (!settings) return settings.failure();
     const PrintSettings s = MergeDevMode(*settings, devMode, FixedPapers(), FixedBins());
     KeyValues values = ReadKeyValues(settingsFile_);
     values["paper"] = std::to_string(s.paper);
@@ -184,26 +187,26 @@ Status PdfPrinterSpooler::SetPrinter2(PrinterHandle& printer, const DevMode& dev
 }
 
 Expected<std::vector<PaperInfo>> PdfPrinterSpooler::Papers(PrinterHandle& printer) {
-    if (auto ok = CheckHandle(printer); !ok) return Fail(ok.error());
+    if (auto ok = CheckHandle(printer); !ok) return ok.failure();
     return FixedPapers();
 }
 
 Expected<std::vector<BinInfo>> PdfPrinterSpooler::Bins(PrinterHandle& printer) {
-    if (auto ok = CheckHandle(printer); !ok) return Fail(ok.error());
+    if (auto ok = CheckHandle(printer); !ok) return ok.failure();
     return FixedBins();
 }
 
 Expected<DevMode> PdfPrinterSpooler::DocumentProperties(PrinterHandle& printer, const DevMode* in) {
-    if (auto ok = CheckHandle(printer); !ok) return Fail(ok.error());
+    if (auto ok = CheckHandle(printer); !ok) return ok.failure();
     auto settings = StoredSettings();
-    if (!settings) return Fail(settings.error());
+    if (!settings) return settings.failure();
     PrintSettings s = *settings;
     if (in) s = MergeDevMode(s, *in, FixedPapers(), FixedBins());
     return ToDevMode(kName, s);
 }
 
 Expected<int32_t> PdfPrinterSpooler::Resolution(PrinterHandle& printer) {
-    if (auto ok = CheckHandle(printer); !ok) return Fail(ok.error());
+    if (auto ok = CheckHandle(printer); !ok) return ok.failure();
     return 600;
 }
 
@@ -213,7 +216,7 @@ Status PdfPrinterSpooler::SubmitDocument(PrinterHandle& printer, const std::stri
     // mean nothing to a file.
     if (auto ok = CheckHandle(printer); !ok) return ok;
     auto written = CopyToNewFile(pdfPath, OutputFolder(), PdfFileStem(title));
-    if (!written) return Fail(written.error());
+    if (!written) return written.failure();
     lastOutput_ = *written;
     return Ok();
 }

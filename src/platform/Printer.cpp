@@ -352,7 +352,7 @@ Status Printer::EndDoc() {
     Status result = Ok();
     auto handle = spooler_.OpenPrinter(current_);
     if (!handle) {
-        result = Fail(handle.error());
+        result = handle.failure();
     } else {
         result = spooler_.SubmitDocument(*handle, file.string(), Cp1252ToUtf8(Title), *devMode_);
     }

@@ -219,6 +219,7 @@ TEST(CupsSpoolerQueues, OpeningAnUnknownPrinterFails) {
     auto h = spooler.OpenPrinter("no-such-queue");
     EXPECT_FALSE(h.ok());
     EXPECT_NE(h.error().find("no-such-queue"), std::string::npos);
+    EXPECT_EQ(h.code(), kErrorInvalidPrinterName);
 }
 
 TEST(CupsSpoolerQueues, StoredDefaultsRoundTripThroughTheUsersOptions) {
@@ -438,6 +439,7 @@ TEST(CupsSpoolerQueues, DeletedQueueMakesSubmitFail) {
         h, pdf, "R4711.PRT", MakeDevMode("qorprt-ps2", DMPAPER_A4, 1, DMBIN_AUTO, 1));
     EXPECT_FALSE(done.ok());
     EXPECT_FALSE(done.error().empty());
+    EXPECT_NE(done.code(), 0);
     EXPECT_FALSE(spooler.SetPrinter2(h, MakeDevMode("qorprt-ps2", DMPAPER_A5, 1, 7, 1)).ok());
     EXPECT_FALSE(spooler.OpenPrinter("qorprt-ps2").ok());
     // Back for the next run.

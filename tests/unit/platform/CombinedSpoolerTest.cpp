@@ -48,6 +48,10 @@ TEST(CombinedSpooler, WithoutACupsServerOnlyThePdfPrinterIsThere) {
     CupsServerScope server(dir.filePath("no-such-cupsd.sock").toStdString());
     auto spooler = Make(dir, 500ms);
     ExpectOnlyThePdfPrinter(*spooler);
+    CupsSpooler cups(500ms);
+    EXPECT_FALSE(cups.Reachable());
+    EXPECT_EQ(cups.EnumPrinters().code(), kErrorServerUnavailable);
+    EXPECT_EQ(cups.OpenPrinter("Laser2").code(), kErrorServerUnavailable);
 }
 
 TEST(CombinedSpooler, AServerThatNeverAnswersGivesUpAndListsThePdfPrinter) {

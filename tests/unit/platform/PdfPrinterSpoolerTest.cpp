@@ -53,6 +53,7 @@ TEST_F(PdfPrinterSpoolerTest, ListsItselfAndOpensOnlyByItsName) {
     ASSERT_TRUE(names.ok());
     EXPECT_EQ(*names, std::vector<std::string>{"QorPrt PDF"});
     EXPECT_FALSE(spooler.OpenPrinter("Laser2").ok());
+    EXPECT_EQ(spooler.OpenPrinter("Laser2").code(), kErrorInvalidPrinterName);
     PrinterHandle h = Open();
     EXPECT_EQ(h.Name(), "QorPrt PDF");
     auto dpi = spooler.Resolution(h);
@@ -178,6 +179,7 @@ TEST_F(PdfPrinterSpoolerTest, ClosedOrForeignHandlesAreRefused) {
     PrinterHandle h = Open();
     h.Close();
     EXPECT_FALSE(spooler.Papers(h).ok());
+    EXPECT_EQ(spooler.Papers(h).code(), kErrorInvalidHandle);
     EXPECT_FALSE(spooler.SubmitDocument(h, source, "t", DevMode{}).ok());
     PrinterHandle empty;
     EXPECT_FALSE(spooler.GetPrinter2(empty).ok());
