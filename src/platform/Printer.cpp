@@ -66,13 +66,13 @@ class Printer::Document {
 public:
     Document(const QPageLayout& layout, int32_t dpi, const std::string& title,
              const CanvasFactory& factory, fs::path file)
-        : layout_(layout), dpi_(dpi), file_(std::move(file)) {
-        if (file_.empty()) {
+        : file_{std::move(file)}, layout_(layout), dpi_(dpi) {
+        if (file_.path.empty()) {
             buffer_ = std::make_unique<QBuffer>();
             buffer_->open(QIODevice::WriteOnly);
             writer_ = std::make_unique<QPdfWriter>(buffer_.get());
         } else {
-            writer_ = std::make_unique<QPdfWriter>(QString::fromStdString(file_.string()));
+            writer_ = std::make_unique<QPdfWriter>(QString::fromStdString(file_.path.string()));
         }
         writer_->setResolution(dpi);
         writer_->setPageLayout(layout);
@@ -82,12 +82,9 @@ public:
         if (!canvas_) throw EPrinter("No canvas for the spool document");
     }
     ~Document() {
+        // The canvas may still paint on the writer; both go before the file.
         canvas_.reset();
         writer_.reset();
-        if (!file_.empty()) {
-            std::error_code ec;
-            fs::remove(file_, ec);
-        }
     }
 
     qorprt::Canvas& Canvas() { return *canvas_; }
@@ -101,21 +98,30 @@ public:
         canvas_.reset();
         writer_.reset();
         std::error_code ec;
-        if (fs::file_size(file_, ec) == 0 || ec) {
-            QPdfWriter blank(QString::fromStdString(file_.string()));
+        if (fs::file_size(file_.path, ec) == 0 || ec) {
+            QPdfWriter blank(QString::fromStdString(file_.path.string()));
             blank.setResolution(dpi_);
             blank.setPageLayout(layout_);
             QPainter painter(&blank);
             for (int i = 1; i < pages_; ++i)
                 blank.newPage();
         }
-        return file_;
+        return file_.path;
     }
 
 private:
+    // Removes the spool file however the document ends, a failing constructor included.
+    struct SpoolFile {
+        fs::path path;
+        ~SpoolFile() {
+            std::error_code ec;
+            if (!path.empty()) fs::remove(path, ec);
+        }
+    };
+
+    SpoolFile file_;
     QPageLayout layout_;
     int32_t dpi_;
-    fs::path file_;
     std::unique_ptr<QBuffer> buffer_;
     std::unique_ptr<QPdfWriter> writer_;
     std::unique_ptr<qorprt::Canvas> canvas_;

@@ -358,6 +358,13 @@ TEST_F(PrinterTest, AFailedSubmissionIsReportedAndEndsTheDocument) {
     EXPECT_TRUE(SpoolFolderEmpty());
 }
 
+TEST_F(PrinterTest, ACanvasThatCannotBeMadeLeavesNoDocumentBehind) {
+    Printer printer(spooler, [](QPdfWriter&, int32_t) { return std::unique_ptr<Canvas>(); });
+    EXPECT_THROW(printer.BeginDoc(), EPrinter);
+    EXPECT_FALSE(printer.Printing());
+    EXPECT_TRUE(SpoolFolderEmpty());
+}
+
 TEST_F(PrinterTest, FontsComeFromFontconfig) {
     Printer printer(spooler, RecordingFactory(log));
     const std::vector<std::string>& fonts = printer.Fonts();
