@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cups/cups.h>
+#include <cups/ppd.h>
+
+#include <memory>
+
+namespace qorprt {
+
+// Owners of the libcups objects, so every path frees them.
+
+struct HttpCloser {
+    void operator()(http_t* http) const { httpClose(http); }
+};
+using HttpPtr = std::unique_ptr<http_t, HttpCloser>;
+
+struct DestInfoFreer {
+    void operator()(cups_dinfo_t* info) const { cupsFreeDestInfo(info); }
+};
+using DestInfoPtr = std::unique_ptr<cups_dinfo_t, DestInfoFreer>;
+
+struct PpdCloser {
+    void operator()(ppd_file_t* ppd) const;
+};
+using PpdPtr = std::unique_ptr<ppd_file_t, PpdCloser>;
+
+// An array of destinations as cupsGetDests2 returns it.
+class DestArray {
+public:
+    DestArray() = default;
+    DestArray(const DestArray&) = delete;
+    DestArray& operator=(const DestArray&) = delete;
+    ~DestArray() { cupsFreeDests(count_, dests_); }
+
+    int count() const { return count_; }
+    cups_dest_t* data() const { return dests_; }
+    int* countRef() { return &count_; }
+    cups_dest_t** destsRef() { return &dests_; }
+    cups_dest_t* begin() const { return dests_; }
+    cups_dest_t* end() const { return dests_ + count_; }
+
+private:
+    int count_ = 0;
+    cups_dest_t* dests_ = nullptr;
+};
+
+// An option list as cupsAddOption builds it.
+class OptionArray {
+public:
+    OptionArray() = default;
+    OptionArray(const OptionArray&) = delete;
+    OptionArray& operator=(const OptionArray&) = delete;
+    ~OptionArray() { cupsFreeOptions(count_, options_); }
+
+    void Add(const char* name, const char* value) {
+        count_ = cupsAddOption(name, value, count_, &options_);
+    }
+    const char* Get(const char* name) const { return cupsGetOption(name, count_, options_); }
+    int count() const { return count_; }
+    cups_option_t* data() const { return options_; }
+
+private:
+    int count_ = 0;
+    cups_option_t* options_ = nullptr;
+};
+
+} // namespace qorprt
