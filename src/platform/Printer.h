@@ -1,5 +1,6 @@
 #pragma once
 
+#include "jobs/PrinterSelection.h"
 #include "platform/Canvas.h"
 #include "platform/DevMode.h"
 #include "platform/Expected.h"
@@ -27,7 +28,7 @@ using CanvasFactory = std::function<std::unique_ptr<Canvas>(QPdfWriter&, int32_t
 // canvas is: the document driver takes it before BeginDoc. Between documents it measures and
 // draws on a scratch document of the current printer; during a document it draws on the spool
 // document.
-class Printer {
+class Printer : public PrinterSelection {
 public:
     Printer(Spooler& spooler, CanvasFactory canvasFactory);
     ~Printer();
@@ -41,8 +42,8 @@ public:
     int32_t PrinterIndex();
     // -1 chooses the default printer. Raises EPrinter while printing or for an index outside
     // the list. A device mode taken up earlier is dropped: the printer's stored defaults apply.
-    void SetPrinterIndex(int32_t index);
-    bool Printing() const { return document_ != nullptr; }
+    void SetPrinterIndex(int32_t index) override;
+    bool Printing() const override { return document_ != nullptr; }
 
     // Makes the named printer current and takes up the device mode; none given: the printer's
     // stored defaults as they are now. Driver and port are accepted for the VCL signature and

@@ -8,6 +8,7 @@
 #include <QGlyphRun>
 #include <QPaintDevice>
 #include <QPainterPath>
+#include <QPdfWriter>
 
 #include <algorithm>
 #include <cmath>
@@ -455,6 +456,10 @@ void QtCanvas::StretchDraw(const Rect& rect, const Image& image) {
     else
         painter_.drawImage(target, image.Pixels());
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+std::unique_ptr<Canvas> NewPrinterCanvas(QPdfWriter& document, int32_t dpi) {
+    return std::make_unique<QtCanvas>(document, dpi);
 }
 
 } // namespace qorprt

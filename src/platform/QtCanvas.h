@@ -14,11 +14,15 @@
 #include <vector>
 
 class QPaintDevice;
+class QPdfWriter;
 
 namespace qorprt {
 
 // A white image whose own resolution is `dpi`, as the preview and the scratch canvas draw on it.
 QImage NewCanvasImage(int32_t width, int32_t height, int32_t dpi, Rgb fill = kWhite);
+
+// The canvas of a printer's spool document: the printer object's canvas factory.
+std::unique_ptr<Canvas> NewPrinterCanvas(QPdfWriter& document, int32_t dpi);
 
 // The production canvas: draws with a QPainter on a QImage (preview, scratch image) or on a
 // QPdfWriter (the printer's spool document), in device pixels at the device's resolution.

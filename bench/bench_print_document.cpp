@@ -1,0 +1,126 @@
+// Prints a generated 1000-page document in print mode into the printer's spool PDF (600 dpi, no
+// submission), and, for comparison, draws the same lines with a bare QPdfWriter.
+
+#include "PrtGenerator.h"
+#include "platform/PdfPrinterSpooler.h"
+#include "platform/Printer.h"
+#include "platform/QtCanvas.h"
+#include "render/DocumentDriver.h"
+#include "render/PrintTarget.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using namespace qorprt;
+
+constexpr int kPages = 1000;
+
+void EnsureApp() {
+    static int argc = 1;
+    static char name[] = "bench";
+    static char* argv[] = {name, nullptr};
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static QGuiApplication app(argc, argv);
+}
+
+const std::string& DocumentPath() {
+    static const std::string path = [] {
+        const std::string p = "/tmp/qorprt-bench-print-1000-pages.prt";
+        std::ofstream out(p, std::ios::binary);
+        out << bench::GenerateBusinessDocument(60 * kPages);
+        return p;
+    }();
+    return path;
+}
+
+long PeakRssKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+class BenchHost : public PrintTarget, public DocumentHost {
+public:
+    explicit BenchHost(qorprt::Printer& printer) : printer_(printer) {}
+    void BeginDoc() override { printer_.BeginDoc(); }
+    bool EndDoc() override { return true; }
+    void Abort() override { printer_.Abort(); }
+    void NewPage() override { printer_.NewPage(); }
+    void SwitchBin(int32_t) override {}
+    std::vector<std::string> FontNames(bool) override { return printer_.Fonts(); }
+    void ShowOpenError(const std::string&) override {}
+    PrintTarget* Printer() override { return this; }
+    Canvas* ScratchCanvas() override { return nullptr; }
+    Point PrinterOffset() override { return {}; }
+    int32_t WindowsVersion() override { return 100; }
+
+private:
+    qorprt::Printer& printer_;
+};
+
+void BM_PrintThousandPages(benchmark::State& benchState) {
+    EnsureApp();
+    QTemporaryDir dir;
+    setenv("QORPRT_PDF_DIR", dir.path().toLocal8Bit().constData(), 1);
+    PdfPrinterSpooler spooler(dir.filePath("pdfprinter.conf").toStdString());
+    Printer printer(spooler, NewPrinterCanvas);
+    printer.SetPrinterIndex(0);
+    for (auto _ : benchState) {
+        JobSettings job;
+        job.NoPrint = true; // render into the spool PDF, then discard it: no submission
+        RenderState state;
+        PdfState pdf;
+        RenderContext ctx{state, job, pdf, nullptr, {}};
+        BenchHost host(printer);
+        RenderDocument(printer.Canvas(), ctx, host, DocumentPath(), true);
+    }
+    benchState.counters["pages_per_s"] = benchmark::Counter(
+        kPages * static_cast<double>(benchState.iterations()), benchmark::Counter::kIsRate);
+    benchState.counters["peak_rss_kb"] = static_cast<double>(PeakRssKb());
+}
+BENCHMARK(BM_PrintThousandPages)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The same text lines, 60 to a page, with QPainter::drawText on a bare 600 dpi QPdfWriter.
+void BM_BareQPdfWriterThousandPages(benchmark::State& benchState) {
+    EnsureApp();
+    std::vector<QString> lines;
+    {
+        std::istringstream in(bench::GenerateBusinessDocument(60 * kPages));
+        for (std::string line; std::getline(in, line);) {
+            const size_t tab = line.rfind('\t');
+            lines.push_back(
+                QString::fromLatin1(line.substr(tab == std::string::npos ? 0 : tab + 1)));
+        }
+    }
+    QTemporaryDir dir;
+    for (auto _ : benchState) {
+        QPdfWriter writer(dir.filePath("bare.pdf"));
+        writer.setResolution(600);
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter(&writer);
+        QFont font("Courier New");
+        font.setPixelSize(83);
+        painter.setFont(font);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (i > 0 && i % 60 == 0) writer.newPage();
+            painter.drawText(0, static_cast<int>(100 * (i % 60 + 1)), lines[i]);
+        }
+    }
+    benchState.counters["pages_per_s"] = benchmark::Counter(
+        kPages * static_cast<double>(benchState.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_BareQPdfWriterThousandPages)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+} // namespace

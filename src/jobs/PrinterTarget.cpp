@@ -1,0 +1,61 @@
+#include "jobs/PrinterTarget.h"
+
+#include "app/Log.h"
+#include "jobs/JobSettings.h"
+#include "jobs/PrinterProperties.h"
+#include "platform/Encoding.h"
+#include "platform/Errors.h"
+#include "platform/Fonts.h"
+#include "platform/Printer.h"
+
+namespace qorprt {
+
+PrinterTarget::PrinterTarget(qorprt::Printer& printer, PrinterProperties& properties,
+                             JobSettings& job)
+    : printer_(printer), properties_(properties), job_(job) {}
+
+void PrinterTarget::BeginDoc() {
+    printer_.BeginDoc();
+}
+
+bool PrinterTarget::EndDoc() {
+    const Status done = printer_.EndDoc();
+    if (!done.ok()) WriteLog(10, "EndDoc: " + Utf8ToCp1252(done.error()));
+    return done.ok();
+}
+
+void PrinterTarget::Abort() {
+    printer_.Abort();
+}
+
+void PrinterTarget::NewPage() {
+    printer_.NewPage();
+}
+
+void PrinterTarget::SwitchBin(int32_t binCode) {
+    const std::string* selected = job_.DruListe.Selected();
+    properties_.GetPrintProp(selected ? *selected : std::string(), binCode);
+    properties_.SetPrintProp(properties_.PrinterName, -1, -1, -1, -1);
+    // A printer that went away in the middle of a print must not end the program: the rest of
+    // the document goes to the printer as it was.
+    try {
+        printer_.SetPrinter(properties_.PrinterName, "WINSPOOL", "", nullptr);
+    } catch (const std::exception& e) {
+        WriteLog(10, "SwitchBin: Prntr->SetPrinter: " + ExceptionClassName(e) + " - " +
+                         Utf8ToCp1252(e.what()));
+    }
+    printer_.Refresh();
+}
+
+std::vector<std::string> PrinterTarget::FontNames(bool) {
+    return printer_.Fonts();
+}
+
+// Printing shows no message box for a missing file.
+void PrinterTarget::ShowOpenError(const std::string&) {}
+
+int32_t PrinterTarget::WindowsVersion() {
+    return WindowsVersionNumber();
+}
+
+} // namespace qorprt

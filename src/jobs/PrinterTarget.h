@@ -1,0 +1,39 @@
+#pragma once
+
+#include "render/DocumentDriver.h"
+#include "render/PrintTarget.h"
+
+namespace qorprt {
+
+class Printer;
+class PrinterProperties;
+struct JobSettings;
+
+// The printer object as the document driver and the page steps print on it: its document, the
+// bin switch between sheets and documents, its fonts.
+class PrinterTarget : public PrintTarget, public DocumentHost {
+public:
+    PrinterTarget(qorprt::Printer& printer, PrinterProperties& properties, JobSettings& job);
+
+    // PrintTarget
+    void BeginDoc() override;
+    bool EndDoc() override;
+    void Abort() override;
+    void NewPage() override;
+    void SwitchBin(int32_t binCode) override;
+
+    // DocumentHost
+    std::vector<std::string> FontNames(bool printing) override;
+    void ShowOpenError(const std::string& message) override;
+    PrintTarget* Printer() override { return this; }
+    Canvas* ScratchCanvas() override { return nullptr; }
+    Point PrinterOffset() override { return {}; }
+    int32_t WindowsVersion() override;
+
+private:
+    qorprt::Printer& printer_;
+    PrinterProperties& properties_;
+    JobSettings& job_;
+};
+
+} // namespace qorprt
