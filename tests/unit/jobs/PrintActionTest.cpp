@@ -1,0 +1,123 @@
+// Prints PRT files through the print action on the built-in PDF printer, with the real canvas,
+// and reads the PDF files back.
+
+#include "app/Log.h"
+#include "jobs/MessageBoxes.h"
+#include "jobs/PrintAction.h"
+#include "jobs/PrinterProperties.h"
+#include "platform/Errors.h"
+#include "platform/PdfPrinterSpooler.h"
+#include "platform/Printer.h"
+#include "platform/QtCanvas.h"
+#include "render/RenderState.h"
+#include "support/GuiApp.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace qorprt {
+namespace {
+
+namespace fs = std::filesystem;
+
+class NoBoxes : public MessageBoxes {
+public:
+    void ShowError(const std::string& text, const std::string&) override { ADD_FAILURE() << text; }
+};
+
+std::string Run(const std::string& command) {
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) out.append(buffer, n);
+        pclose(p);
+    }
+    return out;
+}
+
+class PrintActionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::EnsureGuiApplication();
+        dir.Write("qorprt.log", "");
+        SetLogFolder(dir.Path());
+        fs::create_directories(dir.File("out"));
+        setenv("QORPRT_PDF_DIR", dir.File("out").c_str(), 1);
+        spooler = std::make_unique<PdfPrinterSpooler>(dir.File("pdfprinter.conf"));
+        printer = std::make_unique<Printer>(*spooler, NewPrinterCanvas);
+        properties = std::make_unique<PrinterProperties>(*spooler, job, boxes);
+        job.DruListe.Items = printer->Printers();
+        job.DruListe.ItemIndex = 0;
+        job.HeadTop = 0;
+        job.HeadLeft = 0;
+    }
+    void TearDown() override {
+        SetLogFolder("");
+        unsetenv("QORPRT_PDF_DIR");
+    }
+    std::vector<fs::path> Outputs() const {
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::directory_iterator(dir.File("out")))
+            if (entry.path().extension() == ".pdf") files.push_back(entry.path());
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+    RenderResult Print(const std::string& content) {
+        job.PRTfile = dir.Write("R4711.PRT", content);
+        return AusdruckClick(job, *properties, *printer, state, pdf);
+    }
+
+    test::TempDir dir;
+    NoBoxes boxes;
+    JobSettings job;
+    RenderState state;
+    PdfState pdf;
+    std::unique_ptr<PdfPrinterSpooler> spooler;
+    std::unique_ptr<Printer> printer;
+    std::unique_ptr<PrinterProperties> properties;
+};
+
+TEST_F(PrintActionTest, PrintsAllPagesWithTheirText) {
+    EXPECT_EQ(Print("\t\t\t\tRechnung 4711\r\n\t\t\tSeite\tZweite Seite\r\n"), RenderResult::Rendered);
+    const auto files = Outputs();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_NE(Run("pdfinfo '" + files[0].string() + "'").find("Pages:          2"),
+              std::string::npos);
+    const std::string text = Run("pdftotext '" + files[0].string() + "' -");
+    EXPECT_NE(text.find("Rechnung 4711"), std::string::npos);
+    EXPECT_NE(text.find("Zweite Seite"), std::string::npos);
+    EXPECT_NE(dir.Read("qorprt.log").find("EndDoc: " + job.PRTfile), std::string::npos);
+}
+
+TEST_F(PrintActionTest, NoPrintSubmitsNothingAndEachDocumentIsItsOwnFile) {
+    job.NoPrint = true;
+    EXPECT_EQ(Print("\t\t\t\tA\r\n\t\t\tDoku\tB\r\n"), RenderResult::Rendered);
+    EXPECT_TRUE(Outputs().empty());
+    job.NoPrint = false;
+    EXPECT_EQ(Print("\t\t\t\tA\r\n\t\t\tDoku\tB\r\n\t\t\tDoku\tC\r\n"), RenderResult::Rendered);
+    EXPECT_EQ(Outputs().size(), 3u);
+}
+
+TEST_F(PrintActionTest, StoredDefaultsAreRestoredAlsoWhenRenderingRaises) {
+    const std::string before = dir.Read("pdfprinter.conf");
+    job.FirstBinCode = 4;
+    job.BinCode = 4;
+    job.Landscape = true;
+    EXPECT_THROW(Print("\t\t\t\tA\r\n\t\t\tPDF Spx\tB\r\n"), EConvertError);
+    EXPECT_FALSE(printer->Printing());
+    EXPECT_TRUE(Outputs().empty());
+    EXPECT_EQ(dir.Read("pdfprinter.conf"), before);
+}
+
+TEST_F(PrintActionTest, MissingFilePrintsNothing) {
+    job.PRTfile = dir.File("fehlt.prt");
+    EXPECT_EQ(AusdruckClick(job, *properties, *printer, state, pdf), RenderResult::NotOpened);
+    EXPECT_TRUE(Outputs().empty());
+}
+
+} // namespace
+} // namespace qorprt
