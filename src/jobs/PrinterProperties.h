@@ -38,7 +38,8 @@ public:
 
     // Brackets one print. Within it only the first change saves the printer's defaults, so that
     // a later bin switch of the same print does not make the restore write back the first
-    // sheet's settings.
+    // sheet's settings; and a restore in a print that saved nothing writes nothing, since the
+    // saved copy then belongs to an earlier print.
     void BeginPrint();
     void EndPrint();
 
