@@ -50,7 +50,8 @@ std::vector<int> JobIds(const std::string& queue) {
     cups_job_t* jobs = nullptr;
     const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 0, CUPS_WHICHJOBS_ALL);
     std::vector<int> ids;
-    for (int i = 0; i < n; ++i) ids.push_back(jobs[i].id);
+    for (int i = 0; i < n; ++i)
+        ids.push_back(jobs[i].id);
     cupsFreeJobs(n, jobs);
     std::sort(ids.begin(), ids.end());
     return ids;
