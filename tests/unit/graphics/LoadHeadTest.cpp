@@ -3,6 +3,10 @@
 #include "support/GuiApp.h"
 #include "support/RenderHarness.h"
 #include "support/TempDir.h"
+#include "support/WorkingFolder.h"
+
+#include <filesystem>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -97,6 +101,41 @@ TEST_F(LoadHeadTest, BrokenPicturesAreLoggedAndNotDrawn) {
     EXPECT_TRUE(h.canvas.Operations().empty());
     EXPECT_EQ(h.state.pictureHeight, 7);
     EXPECT_EQ(Log().find(" 9 PID="), std::string::npos);
+}
+
+TEST_F(LoadHeadTest, LocalCopyFolderIsRefreshedFromANewerFileAndUsedWhenItIsGone) {
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.File("work/BFB"));
+    fs::create_directories(dir.File("share"));
+    test::WorkingFolder work(dir.File("work"));
+    RenderHarness h;
+    // An older local copy of another size is replaced by the newer named file.
+    Picture("work/BFB/kopf.png", 30, 30, "PNG");
+    fs::last_write_time("BFB/kopf.png", fs::file_time_type::clock::now() - std::chrono::hours(1));
+    const std::string named = Picture("share/kopf.png", 60, 60, "PNG");
+    LoadHead(h.canvas, h.ctx, named, 0, 0, false);
+    EXPECT_EQ(h.canvas.Operations().back(), "image -16 -16 8 8 source=60x60");
+    // The share is gone: the local copy is drawn.
+    fs::remove(named);
+    LoadHead(h.canvas, h.ctx, named, 0, 0, false);
+    EXPECT_EQ(h.canvas.Operations().size(), 2u);
+    EXPECT_EQ(h.canvas.Operations().back(), "image -16 -16 8 8 source=60x60");
+}
+
+TEST_F(LoadHeadTest, PicturesMoveTheLinePositionAndThePictureBottom) {
+    test::WorkingFolder work(dir.Path());
+    Picture("hoch.png", 10, 600, "PNG");
+    RenderHarness h;
+    // A command-field picture 600 pixels high moves the line position to at least 120.
+    h.Render({"\t\t\tIMG=hoch.png\t"});
+    EXPECT_EQ(h.state.linePos, 130);
+    // An inline picture leaves the position and marks its bottom: 600 / 5 + line position.
+    h.Render({"40\t22\t\t\tA<IMG=hoch.png>B"});
+    EXPECT_EQ(h.state.linePos, 130);
+    EXPECT_EQ(h.state.pictureBottom, 120 + 130);
+    // Placed at the column after "A" + 6 and the text line + 1, from the paper edge: x 38, y 41
+    // (82 px); 10 x 600 pixels at 300 dpi are 4 x 240 at 120 dpi.
+    EXPECT_EQ(h.canvas.Operations()[1], "image 22 66 26 306 source=10x600");
 }
 
 } // namespace

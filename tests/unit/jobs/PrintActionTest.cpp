@@ -9,8 +9,10 @@
 #include "platform/PdfPrinterSpooler.h"
 #include "platform/Printer.h"
 #include "platform/QtCanvas.h"
+#include "platform/RecordingCanvas.h"
 #include "render/RenderState.h"
 #include "support/GuiApp.h"
+#include "support/ScriptedSpooler.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -128,6 +130,100 @@ TEST_F(PrintActionTest, MissingFilePrintsNothing) {
     EXPECT_EQ(AusdruckClick(job, *properties, *printer, state, pdf), RenderResult::NotOpened);
     EXPECT_TRUE(Outputs().empty());
 }
+
+} // namespace
+} // namespace qorprt
+
+namespace qorprt {
+namespace {
+
+// The conditions of the print action on a scripted printer: when it writes the printer's
+// defaults, what it writes, and that it writes the old ones back.
+struct ConditionCase {
+    const char* name;
+    int32_t firstBin;
+    int32_t paperCode;
+    bool manyPapers;   // the driver lists more than 100 papers: fallback entries
+    int32_t chooseBin; // the user picks this BinListe entry afterwards; -1: leaves it
+    bool writes;       // defaults written and restored
+    int16_t source;    // written paper source (with DM_DEFAULTSOURCE), -1: none
+    int16_t paper;     // written paper size (with DM_PAPERSIZE), -1: none
+};
+
+class PrintConditionsTest : public ::testing::TestWithParam<ConditionCase> {};
+
+TEST_P(PrintConditionsTest, WritesAndRestoresTheDefaultsOnlyWhenTheJobAsks) {
+    const ConditionCase& c = GetParam();
+    test::EnsureGuiApplication();
+    test::TempDir dir;
+    dir.Write("qorprt.log", "");
+    SetLogFolder(dir.Path());
+    test::ScriptedSpooler spooler;
+    auto& laser = spooler.Add("Laser");
+    if (c.manyPapers)
+        for (int16_t code = 256; code < 360; ++code)
+            laser.papers.push_back({code, "Format " + std::to_string(code), 1000, 1000});
+    const DevMode original = *laser.stored;
+    Printer printer(spooler, [](QPdfWriter&, int32_t dpi) -> std::unique_ptr<Canvas> {
+        return std::make_unique<RecordingCanvas>(dpi);
+    });
+    NoBoxes boxes;
+    JobSettings job;
+    job.DruListe.Items = {"Laser"};
+    job.DruListe.ItemIndex = 0;
+    job.FirstBinCode = c.firstBin;
+    job.PaperCode = c.paperCode;
+    PrinterProperties properties(spooler, job, boxes);
+    properties.GetPrintProp("Laser", job.FirstBinCode);
+    if (c.chooseBin >= 0) job.BinListe.ItemIndex = c.chooseBin;
+    job.PRTfile = dir.Write("R1.PRT", "\t\t\t\tText\r\n");
+    RenderState state;
+    PdfState pdf;
+
+    EXPECT_EQ(AusdruckClick(job, properties, printer, state, pdf), RenderResult::Rendered);
+
+    const std::string log = dir.Read("qorprt.log");
+    SetLogFolder("");
+    if (!c.writes) {
+        EXPECT_TRUE(spooler.stores.empty()) << c.name;
+        EXPECT_EQ(log.find("AusdruckClick: vor SetPrintProp"), std::string::npos) << c.name;
+        return;
+    }
+    ASSERT_EQ(spooler.stores.size(), 2u) << c.name;
+    const DevMode& written = spooler.stores[0].second;
+    EXPECT_EQ((written.dmFields & DM_DEFAULTSOURCE) != 0, c.source >= 0) << c.name;
+    if (c.source >= 0) {
+        EXPECT_EQ(written.dmDefaultSource, c.source) << c.name;
+    }
+    EXPECT_EQ((written.dmFields & DM_PAPERSIZE) != 0, c.paper >= 0) << c.name;
+    if (c.paper >= 0) {
+        EXPECT_EQ(written.dmPaperSize, c.paper) << c.name;
+    }
+    EXPECT_TRUE(spooler.stores[1].second == original) << c.name;
+    EXPECT_NE(log.find(" 4 PID="), std::string::npos);
+    EXPECT_NE(log.find(": AusdruckClick: vor SetPrintProp: Laser\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(": AusdruckClick: nach SetPrintProp (reset): Laser\r\n"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PrintConditionsTest,
+    ::testing::Values(
+        // No /b, /B, /F and normal lists: nothing selected, the printer prints as it is set.
+        ConditionCase{"plain", -1, -1, false, -1, false, -1, -1},
+        // /b1: the bin list selects tray 1, which is written.
+        ConditionCase{"first bin", 1, -1, false, -1, true, 1, -1},
+        // The paper list falls back to A4 and A5: entry 0 is selected, so A4 is written.
+        ConditionCase{"fallback papers", -1, -1, true, -1, true, -1, 9},
+        // /F11 selects A5.
+        ConditionCase{"paper code", -1, 11, false, -1, true, -1, 11},
+        // The user picks tray 2 in the window.
+        ConditionCase{"user bin", -1, -1, false, 2, true, 2, -1}),
+    [](const ::testing::TestParamInfo<ConditionCase>& param) {
+        std::string name = param.param.name;
+        for (char& ch : name)
+            if (ch == ' ') ch = '_';
+        return name;
+    });
 
 } // namespace
 } // namespace qorprt

@@ -7,6 +7,7 @@
 #include "platform/TracingCanvas.h"
 #include "render/DocumentDriver.h"
 #include "support/GuiApp.h"
+#include "support/WorkingFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -135,20 +136,8 @@ TEST(SampleDocuments, StatementPagesStandOneBelowTheOther) {
     EXPECT_LT(qGray(r.image.pixel(400, separators[0])), 128);
 }
 
-// Picture paths in a PRT file are relative to the working folder.
-class WorkingFolder {
-public:
-    explicit WorkingFolder(const std::string& folder) : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
-    ~WorkingFolder() { std::filesystem::current_path(previous_); }
-
-private:
-    std::filesystem::path previous_;
-};
-
 TEST(SampleDocuments, LetterTextStartsBelowTheLetterhead) {
-    WorkingFolder data(QORPRT_TEST_DATA);
+    test::WorkingFolder data(QORPRT_TEST_DATA);
     const Rendered r = RenderSample("letter.prt", 96, 800, 1000);
     ASSERT_FALSE(r.ops.empty());
     EXPECT_EQ(r.ops[0].kind, "image");
