@@ -2,6 +2,7 @@
 // PostScript PPD), qorprt-pcl (generic PCL PPD) and qorprt-ps2, each writing what its filter
 // chain produced into $QORPRT_TEST_OUT/NAME.out.
 #include "platform/CupsSpooler.h"
+#include "Queues.h"
 #include "platform/CombinedSpooler.h"
 
 #include <QPageSize>
@@ -32,29 +33,9 @@ namespace fs = std::filesystem;
             GTEST_SKIP() << "no test cupsd (CUPS_SERVER not set)";                                 \
     } while (0)
 
-fs::path OutFile(const std::string& queue) {
-    return fs::path(std::getenv("QORPRT_TEST_OUT")) / (queue + ".out");
-}
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Waits until the queue has no active job and its output file is there.
-void WaitForQueue(const std::string& queue) {
-    for (int i = 0; i < 300; ++i) {
-        cups_job_t* jobs = nullptr;
-        const int active =
-            cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
-        cupsFreeJobs(active, jobs);
-        if (active == 0 && fs::exists(OutFile(queue))) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    FAIL() << "queue " << queue << " did not finish its job";
-}
+using test::OutFile;
+using test::ReadAll;
+using test::WaitForQueue;
 
 std::string RunCommand(const std::string& command) {
     std::string out;

@@ -2,6 +2,7 @@
 // arrives: paper, input slot and duplex, one job per document, the bin switch after the first
 // sheet, the printer's defaults afterwards, and failures of a vanished queue.
 
+#include "Queues.h"
 #include "app/Log.h"
 #include "jobs/MessageBoxes.h"
 #include "jobs/PrintAction.h"
@@ -35,16 +36,8 @@ public:
     void ShowError(const std::string& text, const std::string&) override { shown.push_back(text); }
 };
 
-fs::path OutFile(const std::string& queue) {
-    return fs::path(std::getenv("QORPRT_TEST_OUT")) / (queue + ".out");
-}
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::OutFile;
+using test::ReadAll;
 
 std::vector<int> JobIds(const std::string& queue) {
     cups_job_t* jobs = nullptr;
@@ -55,19 +48,6 @@ std::vector<int> JobIds(const std::string& queue) {
     cupsFreeJobs(n, jobs);
     std::sort(ids.begin(), ids.end());
     return ids;
-}
-
-// Waits until the queue has no active job.
-void WaitForQueue(const std::string& queue) {
-    for (int i = 0; i < 300; ++i) {
-        cups_job_t* jobs = nullptr;
-        const int active =
-            cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
-        cupsFreeJobs(active, jobs);
-        if (active == 0) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    FAIL() << "queue " << queue << " did not finish its jobs";
 }
 
 // A job attribute as the job was submitted with it (PPD options are kept as job attributes).
@@ -116,7 +96,7 @@ protected:
         fs::remove(OutFile(queue));
         job.PRTfile = dir.Write("R4711.PRT", content);
         result = AusdruckClick(job, *properties, *printer, state, pdf);
-        WaitForQueue(queue);
+        test::WaitForQueue(queue, false);
         std::vector<int> made;
         for (int id : JobIds(queue))
             if (std::find(before.begin(), before.end(), id) == before.end()) made.push_back(id);
