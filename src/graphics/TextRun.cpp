@@ -100,6 +100,9 @@ int32_t DrawTextRun(Canvas& canvas, RenderContext& ctx, std::string_view text, i
         canvas.SetFontSize(Sat32(int64_t{st.fontSize} + 2));
     }
     if (canvas.FontName() == kQorvaFont) canvas.SetFontSize(Sat32(int64_t{st.fontSize} + 2));
+    // A run in the PDF417 font is a barcode. Its encoder is not part of the program yet, and
+    // without an installed PDF417 font no run can be in it; where one is installed, such a run
+    // is drawn as the text it carries.
 
     const int32_t ascent = canvas.GetTextMetrics().ascent;
     const int32_t width = canvas.TextExtent(text).cx;

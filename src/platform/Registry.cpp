@@ -29,7 +29,7 @@ StoreFiles& Overrides() {
 
 std::string DefaultUserFile() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    // The base directory specification ignores relative paths.
+    // The XDG base directory rules ignore relative paths.
     if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/qorva/user.reg";
     const char* home = std::getenv("HOME");
     if (home != nullptr && home[0] != '\0') return std::string(home) + "/.config/qorva/user.reg";
