@@ -126,6 +126,11 @@ TEST_F(LoadHeadTest, PicturesMoveTheLinePositionAndThePictureBottom) {
     test::WorkingFolder work(dir.Path());
     Picture("hoch.png", 10, 600, "PNG");
     RenderHarness h;
+    // "IMG=" anywhere in the command field: the path is the field from its fifth character.
+    h.Render({"\t\t\tFe IMG=hoch.png\t"});
+    EXPECT_NE(Log().find("LoadHead: 'MG=hoch.png' existiert nicht."), std::string::npos);
+    h.Render({"\t\t\t-Fe\t"});
+    h.state.linePos = 0;
     // A command-field picture 600 pixels high moves the line position to at least 120.
     h.Render({"\t\t\tIMG=hoch.png\t"});
     EXPECT_EQ(h.state.linePos, 130);
