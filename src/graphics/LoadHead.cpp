@@ -27,7 +27,9 @@ constexpr int kAllocationLimitMb = 256;
 // The unprintable edge of the preview page, in pixels.
 constexpr Point kPreviewOffset{16, 16};
 
-fs::path FsPath(const std::string& name) { return fs::path(FileSystemPath(name)); }
+fs::path FsPath(const std::string& name) {
+    return fs::path(FileSystemPath(name));
+}
 
 bool Exists(const std::string& name) {
     std::error_code ec;
@@ -44,7 +46,8 @@ std::string ExtensionUpper(const std::string& name) {
 std::string LocalCopy(const std::string& name) {
     std::error_code ec;
     const fs::path local = fs::path("BFB") / FsPath(name).filename();
-    const std::string localName = "BFB/" + std::string(Utf8ToCp1252(FsPath(name).filename().string()));
+    const std::string localName =
+        "BFB/" + std::string(Utf8ToCp1252(FsPath(name).filename().string()));
     if (Exists(name)) {
         const auto named = fs::last_write_time(FsPath(name), ec);
         const bool stale =

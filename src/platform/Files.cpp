@@ -8,7 +8,9 @@
 
 namespace qorprt {
 
-std::string FileSystemPath(std::string_view ansiName) { return Cp1252ToUtf8(ansiName); }
+std::string FileSystemPath(std::string_view ansiName) {
+    return Cp1252ToUtf8(ansiName);
+}
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
     if (this != &other) {
