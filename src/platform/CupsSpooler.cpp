@@ -322,6 +322,24 @@ Expected<cups_dest_t*> FreshDest(http_t* http, DestArray& dests, const std::stri
     return d;
 }
 
+// What the calls that read or write a printer's settings work on: its state, its media
+// catalogue, and a fresh copy of its destination with the user's saved options (kept in `dests`).
+struct DestView {
+    CupsPrinterState* state = nullptr;
+    const MediaCatalog* catalog = nullptr;
+    cups_dest_t* dest = nullptr;
+};
+
+Expected<DestView> ViewDest(PrinterHandle& printer, DestArray& dests) {
+    auto s = StateOf(printer);
+    if (!s) return s.failure();
+    auto c = CatalogOf(**s, printer.Name());
+    if (!c) return c.failure();
+    auto d = FreshDest((*s)->http.get(), dests, printer.Name());
+    if (!d) return d.failure();
+    return DestView{*s, *c, *d};
+}
+
 // The option names that select what a device mode holds, in all their spellings.
 constexpr const char* kSettingOptions[] = {
     "media", "PageSize", "media-source",          "InputSlot",
@@ -448,15 +466,12 @@ Expected<int32_t> CupsSpooler::Resolution(PrinterHandle& printer) {
 }
 
 Expected<DevMode> CupsSpooler::DocumentProperties(PrinterHandle& printer, const DevMode* in) {
-    auto s = StateOf(printer);
-    if (!s) return s.failure();
-    auto c = CatalogOf(**s, printer.Name());
-    if (!c) return c.failure();
     DestArray dests;
-    auto d = FreshDest((*s)->http.get(), dests, printer.Name());
-    if (!d) return d.failure();
-    PrintSettings settings = SettingsFromOptions(**c, (*d)->num_options, (*d)->options);
-    if (in) settings = MergeDevMode(settings, *in, (*c)->papers, (*c)->bins);
+    auto v = ViewDest(printer, dests);
+    if (!v) return v.failure();
+    const MediaCatalog& cat = *v->catalog;
+    PrintSettings settings = SettingsFromOptions(cat, v->dest->num_options, v->dest->options);
+    if (in) settings = MergeDevMode(settings, *in, cat.papers, cat.bins);
     return ToDevMode(printer.Name(), settings);
 }
 
@@ -476,19 +491,15 @@ Expected<PrinterInfo2> CupsSpooler::GetPrinter2(PrinterHandle& printer) {
 }
 
 Status CupsSpooler::SetPrinter2(PrinterHandle& printer, const DevMode& devMode) {
-    auto s = StateOf(printer);
-    if (!s) return s.failure();
-    auto c = CatalogOf(**s, printer.Name());
-    if (!c) return c.failure();
-    http_t* http = (*s)->http.get();
     DestArray dests;
-    auto d = FreshDest(http, dests, printer.Name());
-    if (!d) return d.failure();
-    const MediaCatalog& cat = **c;
+    auto v = ViewDest(printer, dests);
+    if (!v) return v.failure();
+    http_t* http = v->state->http.get();
+    const MediaCatalog& cat = *v->catalog;
+    cups_dest_t* dest = v->dest;
     const PrintSettings wanted = MergeDevMode(
-        SettingsFromOptions(cat, (*d)->num_options, (*d)->options), devMode, cat.papers, cat.bins);
+        SettingsFromOptions(cat, dest->num_options, dest->options), devMode, cat.papers, cat.bins);
 
-    cups_dest_t* dest = *d;
     for (const char* name : kSettingOptions)
         dest->num_options = cupsRemoveOption(name, dest->num_options, &dest->options);
     // Only what differs from the driver's defaults is saved, so restoring the defaults leaves
@@ -514,24 +525,21 @@ Status CupsSpooler::SetPrinter2(PrinterHandle& printer, const DevMode& devMode) 
 
 Status CupsSpooler::SubmitDocument(PrinterHandle& printer, const std::string& pdfPath,
                                    const std::string& title, const DevMode& devMode) {
-    auto s = StateOf(printer);
-    if (!s) return s.failure();
-    auto c = CatalogOf(**s, printer.Name());
-    if (!c) return c.failure();
-    http_t* http = (*s)->http.get();
     DestArray dests;
-    auto d = FreshDest(http, dests, printer.Name());
-    if (!d) return d.failure();
-    const MediaCatalog& cat = **c;
+    auto v = ViewDest(printer, dests);
+    if (!v) return v.failure();
+    http_t* http = v->state->http.get();
+    const MediaCatalog& cat = *v->catalog;
+    const cups_dest_t* d = v->dest;
     const PrintSettings settings = MergeDevMode(
-        SettingsFromOptions(cat, (*d)->num_options, (*d)->options), devMode, cat.papers, cat.bins);
+        SettingsFromOptions(cat, d->num_options, d->options), devMode, cat.papers, cat.bins);
 
     // libcups leaves the user's saved options to the client, as lp does: pass them along, with
     // the device mode's settings in place of theirs.
     OptionArray options;
     AddSettingOptions(cat, settings, CustomPaperSize(devMode), options);
-    for (int i = 0; i < (*d)->num_options; ++i) {
-        const cups_option_t& o = (*d)->options[i];
+    for (int i = 0; i < d->num_options; ++i) {
+        const cups_option_t& o = d->options[i];
         bool setting = false;
         for (const char* name : kSettingOptions)
             setting = setting || std::strcmp(name, o.name) == 0;
