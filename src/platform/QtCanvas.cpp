@@ -384,12 +384,15 @@ void QtCanvas::LineTo(int32_t x, int32_t y) {
     painter_.drawLine(QPoint(from.x, from.y), QPoint(x, y));
 }
 
+bool QtCanvas::OutlineVisible(int32_t left, int32_t top, int32_t right, int32_t bottom) const {
+    const int64_t reach = Pen().width;
+    return Visible(int64_t{std::min(left, right)} - reach, int64_t{std::min(top, bottom)} - reach,
+                   int64_t{std::max(left, right)} + reach, int64_t{std::max(top, bottom)} + reach);
+}
+
 void QtCanvas::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
     if (!Painting()) return;
-    const int64_t reach = Pen().width;
-    if (!Visible(int64_t{std::min(left, right)} - reach, int64_t{std::min(top, bottom)} - reach,
-                 int64_t{std::max(left, right)} + reach, int64_t{std::max(top, bottom)} + reach))
-        return;
+    if (!OutlineVisible(left, top, right, bottom)) return;
     // GDI's rectangle covers left..right-1 and top..bottom-1; an aliased outline of a QRect one
     // pixel narrower and lower covers the same.
     const QRect area = Covered(left, top, right, bottom);
@@ -408,10 +411,7 @@ void QtCanvas::Rectangle(int32_t left, int32_t top, int32_t right, int32_t botto
 
 void QtCanvas::Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) {
     if (!Painting()) return;
-    const int64_t reach = Pen().width;
-    if (!Visible(int64_t{std::min(left, right)} - reach, int64_t{std::min(top, bottom)} - reach,
-                 int64_t{std::max(left, right)} + reach, int64_t{std::max(top, bottom)} + reach))
-        return;
+    if (!OutlineVisible(left, top, right, bottom)) return;
     const QRect area = Covered(left, top, right, bottom);
     if (area.isEmpty()) return;
     const QRect bounds = area.adjusted(0, 0, -1, -1);

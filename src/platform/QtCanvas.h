@@ -110,6 +110,8 @@ private:
     void UseLinePen();
     void UseBrush();
     bool Visible(int64_t left, int64_t top, int64_t right, int64_t bottom) const;
+    // Whether a shape in the rectangle, with its outline drawn by the pen, touches the device.
+    bool OutlineVisible(int32_t left, int32_t top, int32_t right, int32_t bottom) const;
     void DrawGlyphs(int32_t x, int32_t y, FontEntry& font, const quint32* glyphs,
                     const int32_t* advances, size_t count);
     void DrawGlyphRun(int32_t x, int32_t baseline, const FontEntry& font, const quint32* glyphs,
