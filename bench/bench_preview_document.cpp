@@ -2,8 +2,8 @@
 // window does (96 dpi image, cut at 4010 pixels).
 
 #include "PrtGenerator.h"
-#include "platform/Fonts.h"
-#include "platform/QtCanvas.h"
+#include "platform/canvas/Fonts.h"
+#include "platform/canvas/QtCanvas.h"
 #include "render/DocumentDriver.h"
 
 #include <QGuiApplication>

@@ -2,11 +2,11 @@
 // submission), and, for comparison, draws the same lines with a bare QPdfWriter.
 
 #include "PrtGenerator.h"
-#include "platform/PdfPrinterSpooler.h"
-#include "platform/Printer.h"
-#include "platform/QtCanvas.h"
+#include "graphics/PrintTarget.h"
+#include "platform/canvas/QtCanvas.h"
+#include "platform/printing/PdfPrinterSpooler.h"
+#include "platform/printing/Printer.h"
 #include "render/DocumentDriver.h"
-#include "render/PrintTarget.h"
 
 #include <QGuiApplication>
 #include <QPainter>

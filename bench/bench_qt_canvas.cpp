@@ -1,5 +1,5 @@
 // Text runs on the production canvas: measuring, drawing on a 600 dpi image and into a PDF.
-#include "platform/QtCanvas.h"
+#include "platform/canvas/QtCanvas.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 
 #include "PrtGenerator.h"
 #include "graphics/TextRun.h"
-#include "platform/Numbers.h"
+#include "platform/text/Numbers.h"
 #include "render/LineInterpreter.h"
 
 #include <benchmark/benchmark.h>

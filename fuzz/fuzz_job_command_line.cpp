@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes as a job command line to the parse stage.
 
 #include "jobs/JobCommandLine.h"
-#include "jobs/PrinterSelection.h"
+#include "platform/printing/PrinterSelection.h"
 
 #include <cstddef>
 #include <cstdint>

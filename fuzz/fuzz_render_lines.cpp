@@ -1,11 +1,11 @@
 // Feeds arbitrary bytes as the lines of a PRT file to the line interpreter on the recording
 // canvas, in preview and in print mode.
 
+#include "graphics/PrintTarget.h"
 #include "graphics/TextRun.h"
-#include "platform/Errors.h"
-#include "platform/RecordingCanvas.h"
+#include "platform/canvas/RecordingCanvas.h"
+#include "platform/system/Errors.h"
 #include "render/LineInterpreter.h"
-#include "render/PrintTarget.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "render/PrtFormat.h"
-#include "render/RenderContext.h"
+#include "graphics/RenderContext.h"
+#include "graphics/RuleForm.h"
 
 #include <cstdint>
 

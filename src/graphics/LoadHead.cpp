@@ -1,12 +1,12 @@
 #include "graphics/LoadHead.h"
 
-#include "app/Log.h"
-#include "platform/Canvas.h"
-#include "platform/Encoding.h"
-#include "platform/Files.h"
-#include "platform/Image.h"
-#include "platform/Numbers.h"
-#include "platform/Strings.h"
+#include "platform/canvas/Canvas.h"
+#include "platform/canvas/Image.h"
+#include "platform/system/Files.h"
+#include "platform/system/Log.h"
+#include "platform/text/Encoding.h"
+#include "platform/text/Numbers.h"
+#include "platform/text/Strings.h"
 
 #include <QImageReader>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/RenderContext.h"
+#include "graphics/RenderContext.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 #include "graphics/TextRun.h"
 
-#include "platform/Canvas.h"
-#include "platform/Encoding.h"
-#include "platform/Numbers.h"
+#include "platform/canvas/Canvas.h"
+#include "platform/text/Encoding.h"
+#include "platform/text/Numbers.h"
 
 namespace qorprt {
 

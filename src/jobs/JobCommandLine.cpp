@@ -1,9 +1,9 @@
 #include "jobs/JobCommandLine.h"
 
-#include "platform/Encoding.h"
-#include "platform/Numbers.h"
-#include "platform/Registry.h"
-#include "platform/Strings.h"
+#include "platform/system/Registry.h"
+#include "platform/text/Encoding.h"
+#include "platform/text/Numbers.h"
+#include "platform/text/Strings.h"
 
 #include <string_view>
 

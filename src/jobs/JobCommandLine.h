@@ -1,7 +1,7 @@
 #pragma once
 
-#include "jobs/JobSettings.h"
-#include "jobs/PrinterSelection.h"
+#include "graphics/JobSettings.h"
+#include "platform/printing/PrinterSelection.h"
 
 #include <optional>
 #include <string>

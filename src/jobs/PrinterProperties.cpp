@@ -1,9 +1,9 @@
 #include "jobs/PrinterProperties.h"
 
-#include "app/Log.h"
 #include "jobs/MessageBoxes.h"
-#include "platform/Numbers.h"
-#include "platform/Spooler.h"
+#include "platform/printing/Spooler.h"
+#include "platform/system/Log.h"
+#include "platform/text/Numbers.h"
 
 #include <algorithm>
 #include <cstring>

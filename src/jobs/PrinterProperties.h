@@ -1,7 +1,7 @@
 #pragma once
 
-#include "jobs/JobSettings.h"
-#include "platform/DevMode.h"
+#include "graphics/JobSettings.h"
+#include "platform/printing/DevMode.h"
 
 #include <cstdint>
 #include <string>

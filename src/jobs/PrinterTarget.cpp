@@ -1,12 +1,12 @@
 #include "jobs/PrinterTarget.h"
 
-#include "app/Log.h"
-#include "jobs/JobSettings.h"
+#include "graphics/JobSettings.h"
 #include "jobs/PrinterProperties.h"
-#include "platform/Encoding.h"
-#include "platform/Errors.h"
-#include "platform/Fonts.h"
-#include "platform/Printer.h"
+#include "platform/canvas/Fonts.h"
+#include "platform/printing/Printer.h"
+#include "platform/system/Errors.h"
+#include "platform/system/Log.h"
+#include "platform/text/Encoding.h"
 
 namespace qorprt {
 

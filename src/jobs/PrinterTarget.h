@@ -1,7 +1,7 @@
 #pragma once
 
+#include "graphics/PrintTarget.h"
 #include "render/DocumentDriver.h"
-#include "render/PrintTarget.h"
 
 namespace qorprt {
 

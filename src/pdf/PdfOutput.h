@@ -1,11 +1,11 @@
 #pragma once
 
+#include "pdf/TextAttributes.h"
+
 #include <cstdint>
 #include <string>
 
 namespace qorprt {
-
-struct RenderState;
 
 // The PDF document layer as the drawing code calls it: every operation takes the document handle
 // and device pixels of the printer canvas.
@@ -20,7 +20,8 @@ public:
     virtual int32_t Text(int32_t doc, int32_t x, int32_t y, const std::string& text) = 0;
     // The PDF twin of the canvas font rule; it reads the attribute counters and may take over the
     // current font name, as the canvas rule does.
-    virtual void Font(int32_t doc, int32_t size, RenderState& state) = 0;
+    virtual void Font(int32_t doc, int32_t size, const AttributeCounters& counters,
+                      std::string& currentFont) = 0;
     virtual void Line(int32_t doc, int32_t x1, int32_t y1, int32_t x2, int32_t y2) = 0;
     virtual void Box(int32_t doc, int32_t left, int32_t top, int32_t right, int32_t bottom,
                      bool filled) = 0;

@@ -1,15 +1,15 @@
 #include "render/DocumentDriver.h"
 
-#include "app/Log.h"
 #include "graphics/LoadHead.h"
+#include "graphics/PrintTarget.h"
 #include "graphics/TextRun.h"
-#include "platform/Canvas.h"
-#include "platform/Files.h"
-#include "platform/Registry.h"
-#include "platform/Strings.h"
+#include "platform/canvas/Canvas.h"
+#include "platform/system/Files.h"
+#include "platform/system/Log.h"
+#include "platform/system/Registry.h"
+#include "platform/text/Strings.h"
 #include "render/LineInterpreter.h"
 #include "render/PreviewSizing.h"
-#include "render/PrintTarget.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,9 +2,9 @@
 
 #include "graphics/BoxLines.h"
 #include "graphics/TextRun.h"
-#include "platform/Canvas.h"
-#include "platform/Numbers.h"
-#include "platform/Strings.h"
+#include "platform/canvas/Canvas.h"
+#include "platform/text/Numbers.h"
+#include "platform/text/Strings.h"
 #include "render/PageSteps.h"
 #include "render/PrtFormat.h"
 
@@ -30,7 +30,8 @@ void SetFont(Canvas& canvas, RenderState& st, const std::string& name) {
 
 void ApplyFont(Canvas& canvas, RenderContext& ctx, int32_t size) {
     SetTextFont(canvas, ctx.state, size);
-    if (ctx.pdf.Open()) ctx.pdf.engine->Font(ctx.pdf.handle, size, ctx.state);
+    if (ctx.pdf.Open())
+        ctx.pdf.engine->Font(ctx.pdf.handle, size, ctx.state.counters, ctx.state.currentFont);
 }
 
 struct ModeWord {

@@ -2,11 +2,11 @@
 
 #include "graphics/BoxLines.h"
 #include "graphics/LoadHead.h"
+#include "graphics/PrintTarget.h"
 #include "graphics/TextRun.h"
-#include "platform/Canvas.h"
-#include "platform/Numbers.h"
-#include "platform/Strings.h"
-#include "render/PrintTarget.h"
+#include "platform/canvas/Canvas.h"
+#include "platform/text/Numbers.h"
+#include "platform/text/Strings.h"
 
 namespace qorprt {
 

@@ -1,7 +1,7 @@
 #include "render/PreviewSizing.h"
 
-#include "platform/Canvas.h"
-#include "platform/Numbers.h"
+#include "platform/canvas/Canvas.h"
+#include "platform/text/Numbers.h"
 
 namespace qorprt {
 

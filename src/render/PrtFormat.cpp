@@ -1,7 +1,7 @@
 #include "render/PrtFormat.h"
 
-#include "platform/Numbers.h"
-#include "platform/Strings.h"
+#include "platform/text/Numbers.h"
+#include "platform/text/Strings.h"
 
 #include <array>
 

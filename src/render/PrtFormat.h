@@ -1,5 +1,7 @@
 #pragma once
 
+#include "graphics/RuleForm.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,8 +30,6 @@ enum class TagKind {
     PdfSwitch, // <PDF=path> / <pdf=path>
     Unknown    // recognised but of no known kind
 };
-
-enum class RuleForm { TickDown, Double, Plain, TickUp }; // "-l", "=L", "L0", "l"/"L"
 
 struct Tag {
     TagKind kind = TagKind::Unknown;

@@ -1,9 +1,9 @@
 // The CUPS spooler against the private cupsd of the test services: queues qorprt-ps (generic
 // PostScript PPD), qorprt-pcl (generic PCL PPD) and qorprt-ps2, each writing what its filter
 // chain produced into $QORPRT_TEST_OUT/NAME.out.
-#include "platform/CupsSpooler.h"
+#include "platform/printing/CupsSpooler.h"
 #include "Queues.h"
-#include "platform/CombinedSpooler.h"
+#include "platform/printing/CombinedSpooler.h"
 
 #include <QPageSize>
 #include <QPainter>

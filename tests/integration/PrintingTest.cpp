@@ -3,14 +3,14 @@
 // sheet, the printer's defaults afterwards, and failures of a vanished queue.
 
 #include "Queues.h"
-#include "app/Log.h"
+#include "graphics/RenderState.h"
 #include "jobs/MessageBoxes.h"
 #include "jobs/PrintAction.h"
 #include "jobs/PrinterProperties.h"
-#include "platform/CupsSpooler.h"
-#include "platform/Printer.h"
-#include "platform/QtCanvas.h"
-#include "render/RenderState.h"
+#include "platform/canvas/QtCanvas.h"
+#include "platform/printing/CupsSpooler.h"
+#include "platform/printing/Printer.h"
+#include "platform/system/Log.h"
 #include "support/GuiApp.h"
 #include "support/TempDir.h"
 

@@ -29,7 +29,7 @@ int32_t RecordingPdf::Text(int32_t doc, int32_t x, int32_t y, const std::string&
     calls.push_back("Text" + Args({doc, x, y}) + " \"" + text + "\"");
     return 0;
 }
-void RecordingPdf::Font(int32_t doc, int32_t size, RenderState&) {
+void RecordingPdf::Font(int32_t doc, int32_t size, const AttributeCounters&, std::string&) {
     calls.push_back("Font" + Args({doc, size}));
 }
 void RecordingPdf::Line(int32_t doc, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "jobs/JobSettings.h"
+#include "graphics/JobSettings.h"
+#include "graphics/PrintTarget.h"
+#include "graphics/RenderContext.h"
+#include "graphics/RenderState.h"
 #include "pdf/PdfOutput.h"
-#include "platform/RecordingCanvas.h"
-#include "render/PrintTarget.h"
-#include "render/RenderContext.h"
-#include "render/RenderState.h"
+#include "platform/canvas/RecordingCanvas.h"
 
 #include <string>
 #include <vector>
@@ -22,7 +22,8 @@ public:
     int32_t EndDoc(int32_t doc, const std::string& fileName, bool show) override;
     void NewPage(int32_t doc) override;
     int32_t Text(int32_t doc, int32_t x, int32_t y, const std::string& text) override;
-    void Font(int32_t doc, int32_t size, RenderState& state) override;
+    void Font(int32_t doc, int32_t size, const AttributeCounters& counters,
+              std::string& currentFont) override;
     void Line(int32_t doc, int32_t x1, int32_t y1, int32_t x2, int32_t y2) override;
     void Box(int32_t doc, int32_t left, int32_t top, int32_t right, int32_t bottom,
              bool filled) override;

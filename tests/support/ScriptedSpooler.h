@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Spooler.h"
+#include "platform/printing/Spooler.h"
 
 #include <map>
 #include <optional>

@@ -1,14 +1,14 @@
 // qorprt-trace: renders a PRT file in preview mode, as the preview window does, and prints every
 // drawing operation of the canvas, one per line. With --png it also writes the preview image.
 
-#include "platform/Encoding.h"
-#include "platform/Errors.h"
-#include "platform/Fonts.h"
-#include "platform/Numbers.h"
-#include "platform/QtCanvas.h"
-#include "platform/RecordingCanvas.h"
-#include "platform/Strings.h"
-#include "platform/TracingCanvas.h"
+#include "platform/canvas/Fonts.h"
+#include "platform/canvas/QtCanvas.h"
+#include "platform/canvas/RecordingCanvas.h"
+#include "platform/canvas/TracingCanvas.h"
+#include "platform/system/Errors.h"
+#include "platform/text/Encoding.h"
+#include "platform/text/Numbers.h"
+#include "platform/text/Strings.h"
 #include "render/DocumentDriver.h"
 
 #include <QGuiApplication>

@@ -1,5 +1,5 @@
 #include "graphics/LoadHead.h"
-#include "app/Log.h"
+#include "platform/system/Log.h"
 #include "support/GuiApp.h"
 #include "support/RenderHarness.h"
 #include "support/TempDir.h"

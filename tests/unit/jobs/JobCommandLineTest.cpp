@@ -1,7 +1,7 @@
 #include "jobs/JobCommandLine.h"
 
 #include "jobs/UsageText.h"
-#include "platform/Registry.h"
+#include "platform/system/Registry.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "jobs/PrinterProperties.h"
 
-#include "app/Log.h"
 #include "jobs/MessageBoxes.h"
-#include "platform/PdfPrinterSpooler.h"
+#include "platform/printing/PdfPrinterSpooler.h"
+#include "platform/system/Log.h"
 #include "support/ScriptedSpooler.h"
 #include "support/TempDir.h"
 

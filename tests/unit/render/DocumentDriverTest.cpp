@@ -1,6 +1,6 @@
 #include "render/DocumentDriver.h"
-#include "app/Log.h"
-#include "platform/Registry.h"
+#include "platform/system/Log.h"
+#include "platform/system/Registry.h"
 #include "support/RenderHarness.h"
 #include "support/TempDir.h"
 

@@ -1,5 +1,5 @@
 #include "render/LineInterpreter.h"
-#include "platform/Errors.h"
+#include "platform/system/Errors.h"
 #include "support/RenderHarness.h"
 
 #include <gtest/gtest.h>

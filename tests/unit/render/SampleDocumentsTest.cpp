@@ -2,9 +2,9 @@
 // a reader of the printout would notice: tables whose rules meet, pages stacked in order,
 // pictures under the text.
 
-#include "platform/Fonts.h"
-#include "platform/QtCanvas.h"
-#include "platform/TracingCanvas.h"
+#include "platform/canvas/Fonts.h"
+#include "platform/canvas/QtCanvas.h"
+#include "platform/canvas/TracingCanvas.h"
 #include "render/DocumentDriver.h"
 #include "support/GuiApp.h"
 #include "support/WorkingFolder.h"

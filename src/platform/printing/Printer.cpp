@@ -1,0 +1,380 @@
+#include "platform/printing/Printer.h"
+
+#include "platform/system/Errors.h"
+#include "platform/text/Encoding.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace qorprt {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kNoDefaultPrinter = "There is no default printer currently selected";
+constexpr const char* kPrinting = "Printing in progress";
+constexpr const char* kNotPrinting = "Printer is not currently printing";
+constexpr const char* kIndexError = "Printer index out of range";
+constexpr const char* kInvalidPrinter = "Printer selected is not valid";
+
+QPageLayout LayoutFor(const DevMode& dm, const std::vector<PaperInfo>& papers) {
+    int32_t width = 2100;
+    int32_t height = 2970;
+    if (auto custom = CustomPaperSize(dm)) {
+        width = custom->first;
+        height = custom->second;
+    } else if (dm.dmFields & DM_PAPERSIZE) {
+        if (const PaperInfo* p = FindPaper(papers, dm.dmPaperSize); p && p->width > 0) {
+            width = p->width;
+            height = p->height;
+        } else if (const KnownPaper* k = FindKnownPaper(dm.dmPaperSize)) {
+            width = k->width;
+            height = k->height;
+        }
+    }
+    const QPageSize size(QSizeF(width / 10.0, height / 10.0), QPageSize::Millimeter, QString(),
+                         QPageSize::FuzzyMatch);
+    const bool landscape = (dm.dmFields & DM_ORIENTATION) && dm.dmOrientation == DMORIENT_LANDSCAPE;
+    return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
+}
+
+// A new, empty file for the spool document in the temporary folder.
+fs::path NewSpoolFile() {
+    std::string pattern = (QDir::tempPath() + "/qorprt-spool-XXXXXX.pdf").toStdString();
+    const int fd = mkstemps(pattern.data(), 4);
+    if (fd < 0)
+        throw EPrinter("Cannot create the spool document in " + QDir::tempPath().toStdString());
+    ::close(fd);
+    return pattern;
+}
+
+} // namespace
+
+// One spool document (or the scratch document between documents): the PDF writer, the canvas
+// drawing on it and, for a real document, its file, removed when the document goes.
+class Printer::Document {
+public:
+    Document(const QPageLayout& layout, int32_t dpi, const std::string& title,
+             const CanvasFactory& factory, fs::path file)
+        : file_{std::move(file)}, layout_(layout), dpi_(dpi) {
+        if (file_.path.empty()) {
+            buffer_ = std::make_unique<QBuffer>();
+            buffer_->open(QIODevice::WriteOnly);
+            writer_ = std::make_unique<QPdfWriter>(buffer_.get());
+        } else {
+            writer_ = std::make_unique<QPdfWriter>(QString::fromStdString(file_.path.string()));
+        }
+        writer_->setResolution(dpi);
+        writer_->setPageLayout(layout);
+        writer_->setTitle(QString::fromStdString(Cp1252ToUtf8(title)));
+        writer_->setCreator(QStringLiteral("QorPrt"));
+        canvas_ = factory(*writer_, dpi);
+        if (!canvas_) throw EPrinter("No canvas for the spool document");
+    }
+    ~Document() {
+        // The canvas may still paint on the writer; both go before the file.
+        canvas_.reset();
+        writer_.reset();
+    }
+
+    qorprt::Canvas& Canvas() { return *canvas_; }
+    void NewPage() {
+        writer_->newPage();
+        ++pages_;
+    }
+    // Ends the drawing and completes the file: a document nobody painted on still gets its
+    // pages, blank.
+    const fs::path& Finish() {
+        canvas_.reset();
+        writer_.reset();
+        std::error_code ec;
+        if (fs::file_size(file_.path, ec) == 0 || ec) {
+            QPdfWriter blank(QString::fromStdString(file_.path.string()));
+            blank.setResolution(dpi_);
+            blank.setPageLayout(layout_);
+            QPainter painter(&blank);
+            for (int i = 1; i < pages_; ++i)
+                blank.newPage();
+        }
+        return file_.path;
+    }
+
+private:
+    // Removes the spool file however the document ends, a failing constructor included.
+    struct SpoolFile {
+        fs::path path;
+        ~SpoolFile() {
+            std::error_code ec;
+            if (!path.empty()) fs::remove(path, ec);
+        }
+    };
+
+    SpoolFile file_;
+    QPageLayout layout_;
+    int32_t dpi_;
+    std::unique_ptr<QBuffer> buffer_;
+    std::unique_ptr<QPdfWriter> writer_;
+    std::unique_ptr<qorprt::Canvas> canvas_;
+    int pages_ = 1;
+};
+
+// The printer's one canvas: hands every operation, with its font, pen, brush and pen position,
+// to the canvas of the open document or of the scratch document.
+class Printer::ProxyCanvas : public qorprt::Canvas {
+public:
+    explicit ProxyCanvas(Printer& printer) : printer_(printer) {}
+
+    int32_t PixelsPerInch() const override { return printer_.Dpi(); }
+    void TextOut(int32_t x, int32_t y, std::string_view text) override {
+        Sync().TextOut(x, y, text);
+        Back();
+    }
+    void TextOutW(int32_t x, int32_t y, char16_t ch) override {
+        Sync().TextOutW(x, y, ch);
+        Back();
+    }
+    Size TextExtent(std::string_view text) override { return Sync().TextExtent(text); }
+    TextMetrics GetTextMetrics() override { return Sync().GetTextMetrics(); }
+    void LineTo(int32_t x, int32_t y) override {
+        Sync().LineTo(x, y);
+        Back();
+    }
+    void Rectangle(int32_t l, int32_t t, int32_t r, int32_t b) override {
+        Sync().Rectangle(l, t, r, b);
+        Back();
+    }
+    void Ellipse(int32_t l, int32_t t, int32_t r, int32_t b) override {
+        Sync().Ellipse(l, t, r, b);
+        Back();
+    }
+    void FillRect(const Rect& rect) override {
+        Sync().FillRect(rect);
+        Back();
+    }
+    Rect ClipRect() const override { return printer_.Target().ClipRect(); }
+    void StretchDraw(const Rect& rect, const Image& image) override {
+        Sync().StretchDraw(rect, image);
+        Back();
+    }
+
+private:
+    qorprt::Canvas& Sync() {
+        qorprt::Canvas& t = printer_.Target();
+        const CanvasFont& f = Font();
+        t.SetFontName(f.name);
+        t.SetFontSize(f.size);
+        t.SetFontStyle(f.style);
+        t.SetFontColor(f.color);
+        if (f.defaultCharset) t.SetFontDefaultCharset();
+        t.SetPenWidth(Pen().width);
+        t.SetPenColor(Pen().color);
+        t.SetBrushColor(Brush().color);
+        t.SetBrushStyle(Brush().style);
+        t.SetTextFlags(TextFlags());
+        t.MoveTo(PenPos().x, PenPos().y);
+        return t;
+    }
+    // Drawing may move the pen.
+    void Back() { SetPenPos(printer_.Target().PenPos()); }
+
+    Printer& printer_;
+};
+
+Printer::Printer(Spooler& spooler, CanvasFactory canvasFactory)
+    : spooler_(spooler), factory_(std::move(canvasFactory)),
+      canvas_(std::make_unique<ProxyCanvas>(*this)) {}
+
+Printer::~Printer() = default;
+
+const std::vector<std::string>& Printer::Printers() {
+    if (!printers_) {
+        auto list = spooler_.EnumPrinters();
+        printers_ = list ? std::move(*list) : std::vector<std::string>();
+    }
+    return *printers_;
+}
+
+std::string Printer::CurrentName() {
+    if (current_.empty()) {
+        auto name = spooler_.DefaultPrinter();
+        if (!name || name->empty()) throw EPrinter(kNoDefaultPrinter);
+        current_ = *name;
+    }
+    return current_;
+}
+
+int32_t Printer::PrinterIndex() {
+    const std::vector<std::string>& list = Printers();
+    for (int pass = 0; pass < 2; ++pass) {
+        const std::string name = CurrentName();
+        for (size_t i = 0; i < list.size(); ++i)
+            if (list[i] == name) return static_cast<int32_t>(i);
+        // The current printer has gone: fall back to the default printer.
+        current_.clear();
+        devMode_.reset();
+        dpi_.reset();
+    }
+    throw EPrinter(kNoDefaultPrinter);
+}
+
+void Printer::SetPrinterIndex(int32_t index) {
+    if (Printing()) throw EPrinter(kPrinting);
+    std::string name;
+    if (index == -1) {
+        auto def = spooler_.DefaultPrinter();
+        if (!def || def->empty()) throw EPrinter(kNoDefaultPrinter);
+        name = *def;
+    } else {
+        const std::vector<std::string>& list = Printers();
+        if (index < 0 || static_cast<size_t>(index) >= list.size()) throw EPrinter(kIndexError);
+        name = list[static_cast<size_t>(index)];
+    }
+    current_ = name;
+    devMode_.reset();
+    dpi_.reset();
+    papers_.clear();
+    fonts_.reset();
+    ResetScratch();
+}
+
+void Printer::SetPrinter(const std::string& device, const std::string&, const std::string&,
+                         const DevMode* devMode) {
+    if (Printing()) throw EPrinter(kPrinting);
+    auto handle = spooler_.OpenPrinter(device);
+    if (!handle) throw EPrinter(std::string(kInvalidPrinter) + " (" + handle.error() + ")");
+    DevMode taken;
+    if (devMode) {
+        taken = *devMode;
+    } else {
+        auto defaults = spooler_.DocumentProperties(*handle, nullptr);
+        if (!defaults) throw EPrinter(std::string(kInvalidPrinter) + " (" + defaults.error() + ")");
+        taken = *defaults;
+    }
+    auto papers = spooler_.Papers(*handle);
+    auto dpi = spooler_.Resolution(*handle);
+    current_ = handle->Name();
+    devMode_ = taken;
+    papers_ = papers ? std::move(*papers) : std::vector<PaperInfo>();
+    dpi_ = dpi && *dpi > 0 ? *dpi : 600;
+    fonts_.reset();
+    ResetScratch();
+}
+
+void Printer::Refresh() {
+    printers_.reset();
+    fonts_.reset();
+}
+
+const std::vector<std::string>& Printer::Fonts() {
+    if (!fonts_) {
+        fonts_.emplace();
+        // The font database needs the GUI application.
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+            for (const QString& family : QFontDatabase::families())
+                fonts_->push_back(Utf8ToCp1252(family.toStdString()));
+    }
+    return *fonts_;
+}
+
+void Printer::TakeUpDevMode() {
+    if (devMode_ && dpi_) return;
+    const std::string name = CurrentName();
+    auto handle = spooler_.OpenPrinter(name);
+    if (handle) {
+        if (!devMode_) {
+            if (auto dm = spooler_.DocumentProperties(*handle, nullptr)) devMode_ = *dm;
+            if (auto papers = spooler_.Papers(*handle)) papers_ = std::move(*papers);
+        }
+        if (auto dpi = spooler_.Resolution(*handle); dpi && *dpi > 0) dpi_ = *dpi;
+    } else {
+        lastError_ = handle.error();
+    }
+    // A printer that cannot tell still gets a document: A4 portrait at 600 dpi.
+    if (!devMode_)
+        devMode_ = MakeDevMode(name, DMPAPER_A4, DMORIENT_PORTRAIT, DMBIN_AUTO, DMDUP_SIMPLEX);
+    if (!dpi_) dpi_ = 600;
+}
+
+DevMode Printer::CurrentDevMode() {
+    TakeUpDevMode();
+    return *devMode_;
+}
+
+int32_t Printer::Dpi() {
+    if (!dpi_) TakeUpDevMode();
+    return *dpi_;
+}
+
+int32_t Printer::PageWidth() {
+    return LayoutFor(CurrentDevMode(), papers_).fullRectPixels(Dpi()).width();
+}
+
+int32_t Printer::PageHeight() {
+    return LayoutFor(CurrentDevMode(), papers_).fullRectPixels(Dpi()).height();
+}
+
+void Printer::ResetScratch() {
+    scratch_.reset();
+}
+
+qorprt::Canvas& Printer::Canvas() {
+    return *canvas_;
+}
+
+qorprt::Canvas& Printer::Target() {
+    if (document_) return document_->Canvas();
+    if (!scratch_) {
+        TakeUpDevMode();
+        scratch_ = std::make_unique<Document>(LayoutFor(*devMode_, papers_), *dpi_, Title, factory_,
+                                              fs::path());
+    }
+    return scratch_->Canvas();
+}
+
+void Printer::BeginDoc() {
+    if (Printing()) throw EPrinter(kPrinting);
+    TakeUpDevMode();
+    ResetScratch();
+    document_ = std::make_unique<Document>(LayoutFor(*devMode_, papers_), *dpi_, Title, factory_,
+                                           NewSpoolFile());
+    pageNumber_ = 1;
+    lastError_.clear();
+}
+
+Status Printer::EndDoc() {
+    if (!Printing()) throw EPrinter(kNotPrinting);
+    std::unique_ptr<Document> document = std::move(document_);
+    const fs::path& file = document->Finish();
+    Status result = Ok();
+    auto handle = spooler_.OpenPrinter(current_);
+    if (!handle) {
+        result = handle.failure();
+    } else {
+        result = spooler_.SubmitDocument(*handle, file.string(), Cp1252ToUtf8(Title), *devMode_);
+    }
+    lastError_ = result.error();
+    return result;
+}
+
+void Printer::Abort() {
+    if (!Printing()) throw EPrinter(kNotPrinting);
+    document_.reset();
+}
+
+void Printer::NewPage() {
+    if (!Printing()) throw EPrinter(kNotPrinting);
+    document_->NewPage();
+    ++pageNumber_;
+}
+
+} // namespace qorprt

@@ -1,0 +1,76 @@
+#include "platform/system/Log.h"
+
+#include "platform/system/DateTime.h"
+#include "platform/system/FileAppend.h"
+#include "platform/system/Process.h"
+#include "platform/text/Numbers.h"
+
+namespace qorprt {
+
+namespace {
+
+constexpr int32_t kAlwaysWritten = 10;
+constexpr int32_t kDefaultThreshold = 8;
+
+struct LogState {
+    const std::string* threshold = nullptr;
+    std::string folder; // empty: the executable's folder
+};
+
+LogState& State() {
+    static LogState state;
+    return state;
+}
+
+const std::string& CachedExecutableFolder() {
+    static const std::string folder = ExecutableFolder();
+    return folder;
+}
+
+} // namespace
+
+void SetLogThresholdSource(const std::string* logLevelText) {
+    State().threshold = logLevelText;
+}
+
+void SetLogFolder(std::string folder) {
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    State().folder = std::move(folder);
+}
+
+std::string LogFilePath() {
+    const std::string& folder = State().folder.empty() ? CachedExecutableFolder() : State().folder;
+    return folder.empty() ? std::string() : folder + "qorprt.log";
+}
+
+std::string FormatLogLine(std::chrono::system_clock::time_point when, int32_t level, int64_t pid,
+                          std::string_view text) {
+    std::string line = FormatLocalTimestamp(when);
+    line += ' ';
+    line += std::to_string(level);
+    line += " PID=";
+    line += std::to_string(pid);
+    line += ": ";
+    line += text;
+    line += "\r\n";
+    return line;
+}
+
+void WriteLog(int32_t level, std::string text) noexcept {
+    try {
+        const LogState& state = State();
+        // The filter runs before the file is touched, so dropped lines cost only this.
+        if (level < kAlwaysWritten && state.threshold != nullptr &&
+            level < StrToIntDef(*state.threshold, kDefaultThreshold))
+            return;
+        const std::string path = LogFilePath();
+        if (path.empty()) return;
+        // Whether the line arrived is of no interest to any caller.
+        (void)AppendToExistingFile(
+            path, FormatLogLine(std::chrono::system_clock::now(), level, CurrentProcessId(), text));
+    } catch (...) {
+        // Out of memory while building the line: the line is lost, the caller goes on.
+    }
+}
+
+} // namespace qorprt
