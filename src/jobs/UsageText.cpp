@@ -1,10 +1,8 @@
 #include "jobs/UsageText.h"
 
-namespace qorprt {
+#include "jobs/Version.h"
 
-namespace {
-constexpr const char* kVersionDate = "07.08.2017";
-} // namespace
+namespace qorprt {
 
 std::string UsageCaption() {
     return std::string("QorPrt.exe vom ") + kVersionDate;

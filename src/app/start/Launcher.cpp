@@ -1,0 +1,85 @@
+#include "app/start/Launcher.h"
+
+#include "app/start/CommandLine.h"
+#include "app/start/HandoverSender.h"
+#include "jobs/UsageText.h"
+#include "jobs/Version.h"
+#include "platform/system/Log.h"
+#include "platform/system/Process.h"
+#include "platform/text/Encoding.h"
+
+#include <cstdio>
+#include <dlfcn.h>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+namespace qorprt {
+
+namespace {
+
+constexpr const char* kModuleName = "qorprt-gui.so";
+
+void PrintHelp() {
+    std::string text = "Aufruf: qorprt <Datei.PRT> [Optionen]\n"
+                       "       qorprt /D   (Dienst)   |   qorprt /d   (Dienst, nur Anzeige)\n"
+                       "       qorprt --help | --version\n\n";
+    text += Cp1252ToUtf8(UsageText());
+    text += "\n";
+    std::fputs(text.c_str(), stdout);
+}
+
+void PrintVersion() {
+    std::printf("qorprt (Qorva-Druck-Programm) Version %s\n", kVersionDate);
+}
+
+// The module lives beside the executable in the build tree and in lib/qorprt/ when installed.
+void* OpenGuiModule(std::string& error) {
+    const std::string folder = ExecutableFolder();
+    for (const std::string& candidate :
+         {folder + kModuleName, folder + "../lib/qorprt/" + kModuleName}) {
+        if (::access(candidate.c_str(), R_OK) != 0) continue;
+        if (void* module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL)) return module;
+        const char* reason = ::dlerror();
+        error = reason ? reason : candidate;
+        return nullptr;
+    }
+    error = std::string(kModuleName) + " not found beside " + folder;
+    return nullptr;
+}
+
+int StartGui(int argc, char** argv, const std::string& fullCommandLine) {
+    std::string error;
+    void* module = OpenGuiModule(error);
+    GuiEntry entry = nullptr;
+    if (module) {
+        entry = reinterpret_cast<GuiEntry>(::dlsym(module, kGuiEntryName));
+        if (!entry) error = std::string(kGuiEntryName) + " missing in " + kModuleName;
+    }
+    if (!entry) {
+        // A broken installation: nothing can run the job, so say why where the user sees it.
+        WriteLog(10, "Start: Programmteil nicht ladbar: " + Utf8ToCp1252(error));
+        std::fprintf(stderr, "qorprt: %s\n", error.c_str());
+        return 1;
+    }
+    // The module stays loaded until the process ends.
+    return entry(argc, argv, fullCommandLine.c_str());
+}
+
+} // namespace
+
+int LaunchProgram(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--help") {
+        PrintHelp();
+        return 0;
+    }
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        PrintVersion();
+        return 0;
+    }
+    const std::string fullCommandLine = FullCommandLine(argc, argv);
+    if (HandOverJob(ArgumentText(argc, argv), fullCommandLine)) return 0;
+    return StartGui(argc, argv, fullCommandLine);
+}
+
+} // namespace qorprt
