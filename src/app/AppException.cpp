@@ -18,6 +18,10 @@ std::string AppExceptionLine(const std::exception& e) {
     return "AppException: " + ExceptionClassName(e) + " - " + e.what();
 }
 
+std::string AppExceptionLineUnknown() {
+    return "AppException: Exception - ";
+}
+
 void AppException(const std::exception& e) {
     try {
         WriteLog(10, AppExceptionLine(e));

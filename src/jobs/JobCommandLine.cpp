@@ -177,7 +177,7 @@ void ResetJobSettings(JobSettings& job) {
     job.NoPrint = false;
 }
 
-ParsedJob ParseJobCommandLine(JobSettings& job, PrinterSelection& printer) {
+ParsedJob ParseJobTokens(JobSettings& job, PrinterSelection& printer) {
     ParsedJob parsed;
     std::string rest = WithoutProgramPath(job.Aufruf);
     std::string token;
@@ -188,10 +188,19 @@ ParsedJob ParseJobCommandLine(JobSettings& job, PrinterSelection& printer) {
         else
             parsed.PRTfile = token;
     }
+    return parsed;
+}
+
+void FinishJobCommandLine(JobSettings& job, ParsedJob& parsed) {
     if (job.FirstBinCode == -1) job.FirstBinCode = job.BinCode;
     // A user who keeps the window shown always gets the preview.
     if (job.Anzeige) parsed.DirectPrint = false;
     if (parsed.PRTfile) job.PRTfile = *parsed.PRTfile;
+}
+
+ParsedJob ParseJobCommandLine(JobSettings& job, PrinterSelection& printer) {
+    ParsedJob parsed = ParseJobTokens(job, printer);
+    FinishJobCommandLine(job, parsed);
     return parsed;
 }
 

@@ -24,4 +24,10 @@ struct ParsedJob {
 // one, is also written to `job.PRTfile`.
 ParsedJob ParseJobCommandLine(JobSettings& job, PrinterSelection& printer);
 
+// The two halves of the parse stage: the token loop (the program path removed, every option
+// applied, the last file token kept) and the steps after it (FirstBinCode takes BinCode when
+// none was given, Anzeige clears DirectPrint, the PRT file name goes to job.PRTfile).
+ParsedJob ParseJobTokens(JobSettings& job, PrinterSelection& printer);
+void FinishJobCommandLine(JobSettings& job, ParsedJob& parsed);
+
 } // namespace qorprt

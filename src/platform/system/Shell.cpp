@@ -1,6 +1,9 @@
 #include "platform/system/Shell.h"
 
+#include "platform/system/DesktopEntry.h"
+
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -61,6 +64,18 @@ bool StartDetached(const std::string& program, const std::vector<std::string>& a
 
 bool OpenWithDesktop(const std::string& path) {
     return StartDetached("xdg-open", {path});
+}
+
+bool OpenInTextEditor(const std::string& path) {
+    if (const char* editor = std::getenv("QORPRT_EDITOR"); editor && *editor)
+        return StartDetached(editor, {path});
+    if (auto command =
+            DesktopExecCommand(DesktopEntryExec(DefaultApplicationFor("text/plain")), path)) {
+        const std::string program = command->front();
+        command->erase(command->begin());
+        if (StartDetached(program, *command)) return true;
+    }
+    return OpenWithDesktop(path);
 }
 
 } // namespace qorprt

@@ -13,4 +13,9 @@ bool StartDetached(const std::string& program, const std::vector<std::string>& a
 // Opens a file with the desktop's program for its type (xdg-open), the path as one argument.
 bool OpenWithDesktop(const std::string& path);
 
+// Opens a text file in the user's text editor, the path as one argument: the program named by
+// QORPRT_EDITOR, else the desktop's default application for plain text, else the desktop's
+// opener.
+bool OpenInTextEditor(const std::string& path);
+
 } // namespace qorprt

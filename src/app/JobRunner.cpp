@@ -1,0 +1,58 @@
+#include "app/JobRunner.h"
+
+#include "app/AppException.h"
+#include "graphics/JobSettings.h"
+#include "pdf/PdfOutput.h"
+#include "platform/printing/Printer.h"
+#include "platform/system/Log.h"
+
+namespace qorprt {
+
+namespace {
+
+// Takes the failed job off the list: the entry it was started from, or, when the list changed
+// meanwhile (a handover inside a message box), the first entry with its command line.
+void RemoveFailedJob(JobEnvironment& env, int32_t index, const std::string& line) {
+    std::vector<std::string>& items = env.jobs.list.Items;
+    if (index >= 0 && static_cast<size_t>(index) < items.size() && items[index] == line) {
+        env.jobs.RemoveAt(static_cast<size_t>(index));
+    } else {
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (items[i] == line) {
+                env.jobs.RemoveAt(i);
+                break;
+            }
+        }
+    }
+    env.job.PRTfile.clear();
+    if (!env.jobs.Empty()) {
+        env.jobs.Select(0);
+        env.job.Aufruf = items.front();
+    }
+}
+
+void DiscardDocuments(JobEnvironment& env) {
+    // The print action's guard has aborted its document and restored the printer's defaults
+    // while the failure left it; a document some other path left open goes here.
+    if (env.printer.Printing()) env.printer.Abort();
+    env.pdf.handle = 0;
+}
+
+} // namespace
+
+bool RunJob(JobEnvironment& env, bool minimise) {
+    const int32_t index = env.jobs.list.ItemIndex;
+    const std::string line = env.job.Aufruf;
+    try {
+        return DoJob(env, minimise);
+    } catch (const std::exception& e) {
+        WriteLog(10, AppExceptionLine(e));
+    } catch (...) {
+        WriteLog(10, AppExceptionLineUnknown());
+    }
+    DiscardDocuments(env);
+    RemoveFailedJob(env, index, line);
+    return true;
+}
+
+} // namespace qorprt

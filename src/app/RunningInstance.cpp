@@ -1,0 +1,282 @@
+#include "app/RunningInstance.h"
+
+#include "app/AppException.h"
+#include "app/JobRunner.h"
+#include "app/PreviewPaper.h"
+#include "jobs/PrintAction.h"
+#include "jobs/Version.h"
+#include "platform/canvas/Fonts.h"
+#include "platform/canvas/QtCanvas.h"
+#include "platform/printing/CombinedSpooler.h"
+#include "platform/system/Files.h"
+#include "platform/system/Log.h"
+#include "platform/system/Shell.h"
+#include "platform/text/Strings.h"
+#include "render/PreviewSizing.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <thread>
+
+// The program's resources live in the static library: their initialiser must be called by name.
+static void InitProgramResources() {
+    Q_INIT_RESOURCE(qorprt);
+}
+
+namespace qorprt {
+
+namespace {
+
+std::unique_ptr<Spooler> MachineSpooler(Spooler* given) {
+    if (given) return nullptr;
+    return CombinedSpooler::CreateDefault();
+}
+
+QIcon ProgramIcon() {
+    InitProgramResources();
+    return QIcon(QStringLiteral(":/qorprt/qorprt.png"));
+}
+
+} // namespace
+
+RunningInstance::RunningInstance(InstanceOptions options)
+    : options_(std::move(options)), ownSpooler_(MachineSpooler(options_.spooler)),
+      spooler_(options_.spooler ? *options_.spooler : *ownSpooler_),
+      printer_(std::make_unique<Printer>(spooler_, NewPrinterCanvas)),
+      window_(std::make_unique<TQorPrt>(job_, jobs_, *this)),
+      boxes_(options_.interactive, [this] { return window_.get(); }),
+      properties_(spooler_, job_, boxes_),
+      previewHost_(std::make_unique<PreviewHost>(boxes_, ScratchCanvas())),
+      env_{job_,
+           jobs_,
+           serviceMode_,
+           *printer_,
+           spooler_,
+           properties_,
+           state_,
+           pdf_,
+           *this,
+           options_.printerWaitRounds,
+           options_.printerWait},
+      actions_(env_, [this](bool minimise) { return RunJob(minimise); }),
+      timers_(std::make_unique<JobTimers>(jobs_, job_, serviceMode_, *this, options_.timing)),
+      tray_(std::make_unique<TrayIcon>(*this, ProgramIcon())) {
+    // From now on the window's LogLevel edit filters the log.
+    SetLogThresholdSource(&job_.LogLevel);
+    window_->setWindowIcon(ProgramIcon());
+}
+
+RunningInstance::~RunningInstance() {
+    // FormDestroy: the icon leaves the notification area with the window.
+    tray_->NotifyTrayIcon(2);
+    SetLogThresholdSource(nullptr);
+    SetAppTerminateHandler({});
+}
+
+void RunningInstance::FormCreate(int argc, const char* const* argv,
+                                 const std::string& fullCommandLine) {
+    const int arguments = argc - 1;
+    WriteLog(10, std::string("Start Version ") + kVersionDate + ": " + fullCommandLine);
+    SetAppTerminateHandler([this] { Terminate(); });
+    window_->SetVersion(kVersionDate);
+    tray_->NotifyTrayIcon(0);
+    tray_->NotifyTrayIcon(1);
+    job_.Aufruf = fullCommandLine;
+    if (!Contains(fullCommandLine + " ", " /N ")) window_->SetCaption("Running");
+    const std::string first = arguments >= 1 ? std::string(argv[1]) : std::string();
+    if (arguments == 1 && (first == "/D" || first == "/d")) {
+        serviceMode_ = 2;
+        job_.Anzeige = first == "/d";
+    } else {
+        jobs_.Append(fullCommandLine);
+        jobs_.scrollWidth = ScrollWidthFor(fullCommandLine);
+        jobs_.Select(static_cast<int32_t>(jobs_.Count()) - 1);
+    }
+    startsHidden_ = Contains(fullCommandLine, "/X");
+    if (!startsHidden_) {
+        const std::vector<std::string>& fonts = InstalledFontNames();
+        const bool pdf417c = FontInstalled(fonts, "PDF417c");
+        if (FontInstalled(fonts, "IDAutomationPDF417n3")) {
+            window_->AppendInstFont(" IDAutom");
+            window_->AppendInstFont(pdf417c ? " (PDF417c)" : " -");
+        } else {
+            window_->AppendInstFont(" -");
+            window_->AppendInstFont(pdf417c ? " PDF417c" : " -");
+        }
+    }
+    window_->ShowModel();
+    timers_->EnableJobTimer();
+}
+
+int64_t RunningInstance::TakeHandedOverJob(const std::string& commandLine, uint64_t bytes) {
+    jobs_.Append(commandLine);
+    const uint64_t width = bytes * 6;
+    jobs_.WidenScroll(width > INT32_MAX ? INT32_MAX : static_cast<int32_t>(width));
+    WriteLog(8, "OnQorvaData: " + commandLine);
+    if (jobs_.Count() == 1 && job_.Anzeige) {
+        jobs_.Select(0);
+        job_.Aufruf = commandLine;
+        RunJob(false);
+    } else if (serviceMode_ != 0) {
+        timers_->EnableJobTimer();
+    }
+    window_->ShowModel();
+    return 1;
+}
+
+// FormEvents
+
+void RunningInstance::JobsClick() {
+    actions_.JobsClick();
+}
+
+void RunningInstance::JobsTaste(int key, ShiftState shift) {
+    actions_.JobsTaste(key, shift);
+}
+
+void RunningInstance::JobFileClick() {
+    OpenInTextEditor(FileSystemPath(job_.PRTfile));
+}
+
+void RunningInstance::JobDelClick() {
+    actions_.JobDelClick();
+}
+
+void RunningInstance::JobsDelClick() {
+    actions_.JobsDelClick();
+}
+
+void RunningInstance::PrinterClick() {
+    properties_.PrinterClick();
+}
+
+void RunningInstance::AusdruckClick() {
+    qorprt::AusdruckClick(job_, properties_, *printer_, state_, pdf_);
+}
+
+void RunningInstance::DruckeJobsClick() {
+    actions_.DruckeJobsClick();
+}
+
+void RunningInstance::RefreshClick() {
+    actions_.RefreshClick();
+}
+
+void RunningInstance::FormClose() {
+    // Closing is always allowed, and it ends the program.
+    Terminate();
+}
+
+// JobHost
+
+void RunningInstance::MinimiseWindow() {
+    // A hidden window only takes the state; it shows minimised when it is shown.
+    window_->setWindowState(window_->windowState() | Qt::WindowMinimized);
+}
+
+int RunningInstance::ScreenHeight() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().height() : 768;
+}
+
+void RunningInstance::FitWindowToScreen() {
+    window_->SetWindowHeight(ScreenHeight() - 60 - window_->WindowTop());
+}
+
+void RunningInstance::ClearPreview() {
+    window_->Paper().Clear();
+}
+
+Canvas& RunningInstance::PreviewCanvas() {
+    return window_->Paper().PaperCanvas();
+}
+
+void RunningInstance::SizePreviewWindow(int32_t paperHeight, int32_t paperWidth) {
+    window_->Paper().SetShownSize(paperWidth, paperHeight);
+    const PreviewWindowFit fit = FitPreviewWindow(paperHeight, ScreenHeight(), window_->WindowTop(),
+                                                  window_->WindowHeight());
+    window_->SetWindowHeight(fit.windowHeight);
+    window_->SetScrollRange(fit.scrollRange);
+}
+
+bool RunningInstance::AskYesNo(const std::string& text, const std::string& caption) {
+    // The window shows the job as it stands while the box waits.
+    window_->ShowModel();
+    return boxes_.AskYesNo(text, caption);
+}
+
+void RunningInstance::AnzeigenClick() {
+    window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
+    window_->show();
+}
+
+void RunningInstance::SetWindowStateNormal() {
+    window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
+}
+
+void RunningInstance::EnableJobTimer() {
+    timers_->EnableJobTimer();
+}
+
+void RunningInstance::Sleep(std::chrono::milliseconds duration) {
+    if (options_.sleep)
+        options_.sleep(duration);
+    else
+        std::this_thread::sleep_for(duration);
+}
+
+// JobTimerHost
+
+bool RunningInstance::RunJob(bool minimise) {
+    const bool result = qorprt::RunJob(env_, minimise);
+    window_->ShowModel();
+    return result;
+}
+
+void RunningInstance::SetCaption(const std::string& title) {
+    window_->SetCaption(title);
+}
+
+void RunningInstance::VersteckenClick() {
+    HideApplicationWindow();
+    window_->hide();
+}
+
+void RunningInstance::HideApplicationWindow() {
+    // A Qt program has no task-bar owner window of its own beside the main window.
+}
+
+bool RunningInstance::PrinterPrinting() {
+    return printer_->Printing();
+}
+
+void RunningInstance::Terminate() {
+    ending_ = true;
+    if (options_.terminate)
+        options_.terminate();
+    else
+        QCoreApplication::quit();
+}
+
+// TrayHost
+
+bool RunningInstance::MainWindowVisible() {
+    return window_->isVisible();
+}
+
+void RunningInstance::TrayIconClick() {
+    window_->hide();
+}
+
+void RunningInstance::ShutDownClick() {
+    window_->close();
+}
+
+void RunningInstance::BringToFront() {
+    window_->raise();
+    window_->activateWindow();
+}
+
+} // namespace qorprt

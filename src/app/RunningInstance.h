@@ -1,0 +1,131 @@
+#pragma once
+
+#include "app/JobListActions.h"
+#include "app/JobTimers.h"
+#include "app/MainWindow.h"
+#include "app/QtMessageBoxes.h"
+#include "app/TrayIcon.h"
+#include "graphics/JobSettings.h"
+#include "graphics/RenderState.h"
+#include "jobs/JobExecution.h"
+#include "jobs/JobHost.h"
+#include "jobs/JobList.h"
+#include "jobs/PreviewHost.h"
+#include "jobs/PrinterProperties.h"
+#include "pdf/PdfOutput.h"
+#include "platform/printing/Printer.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qorprt {
+
+class Spooler;
+
+// How a running instance is set up; the defaults are the program's, tests change them.
+struct InstanceOptions {
+    Spooler* spooler = nullptr; // null: the machine's printers (CUPS and the PDF printer)
+    bool interactive = true;    // message boxes can be shown and answered
+    JobTimers::Timing timing;
+    int printerWaitRounds = 10; // DoJob's waits for a printer that is still printing
+    std::chrono::milliseconds printerWait{2000};
+    std::function<void(std::chrono::milliseconds)> sleep; // null: the thread sleeps
+    std::function<void()> terminate;                      // null: the application quits
+};
+
+// The running instance: the main window with the job list and the job settings it shows, the
+// printer object and its properties, the rendering state, the timers and the tray icon. It
+// carries out what the window's controls, the timers, the tray and handed-over jobs ask for.
+class RunningInstance : public FormEvents, public JobHost, public JobTimerHost, public TrayHost {
+public:
+    explicit RunningInstance(InstanceOptions options = {});
+    ~RunningInstance() override;
+    RunningInstance(const RunningInstance&) = delete;
+    RunningInstance& operator=(const RunningInstance&) = delete;
+
+    // The window's creation with the program's own arguments and full command line
+    // (Windows-1252): the start line, the tray icon, the title, the start mode, the first job,
+    // the barcode font check, the job timer.
+    void FormCreate(int argc, const char* const* argv, const std::string& fullCommandLine);
+    // "/X" in the command line: the window stays hidden at start.
+    bool StartsHidden() const { return startsHidden_; }
+
+    // A handed-over job: appended to the job list, shown at once when it is the only entry
+    // and Anzeige is checked, or the job timer armed in service mode. Returns 1 (taken).
+    int64_t TakeHandedOverJob(const std::string& commandLine, uint64_t bytes);
+
+    TQorPrt& Window() { return *window_; }
+    JobTimers& Timers() { return *timers_; }
+    TrayIcon& Tray() { return *tray_; }
+    JobSettings& Job() { return job_; }
+    JobList& Jobs() { return jobs_; }
+    int32_t ServiceMode() const { return serviceMode_; }
+    Printer& PrinterObject() { return *printer_; }
+
+    // FormEvents
+    void JobsClick() override;
+    void JobsTaste(int key, ShiftState shift) override;
+    void JobFileClick() override;
+    void JobDelClick() override;
+    void JobsDelClick() override;
+    void PrinterClick() override;
+    void AusdruckClick() override;
+    void DruckeJobsClick() override;
+    void RefreshClick() override;
+    void FormClose() override;
+
+    // JobHost
+    void MinimiseWindow() override;
+    void FitWindowToScreen() override;
+    void ClearPreview() override;
+    Canvas& PreviewCanvas() override;
+    DocumentHost& PreviewDocumentHost() override { return *previewHost_; }
+    void SizePreviewWindow(int32_t paperHeight, int32_t paperWidth) override;
+    Canvas* ScratchCanvas() override { return nullptr; }
+    bool AskYesNo(const std::string& text, const std::string& caption) override;
+    void AnzeigenClick() override;
+    void SetWindowStateNormal() override;
+    void EnableJobTimer() override;
+    void Sleep(std::chrono::milliseconds duration) override;
+
+    // JobTimerHost
+    bool RunJob(bool minimise) override;
+    void SetCaption(const std::string& title) override;
+    void VersteckenClick() override;
+    void HideApplicationWindow() override;
+    bool PrinterPrinting() override;
+    void Terminate() override;
+
+    // TrayHost
+    bool MainWindowVisible() override;
+    void TrayIconClick() override;
+    void ShutDownClick() override;
+    void BringToFront() override;
+
+private:
+    int ScreenHeight() const;
+
+    InstanceOptions options_;
+    JobSettings job_;
+    JobList jobs_;
+    int32_t serviceMode_ = 0;
+    RenderState state_;
+    PdfState pdf_;
+    std::unique_ptr<Spooler> ownSpooler_;
+    Spooler& spooler_;
+    std::unique_ptr<Printer> printer_;
+    std::unique_ptr<TQorPrt> window_;
+    QtMessageBoxes boxes_;
+    PrinterProperties properties_;
+    std::unique_ptr<PreviewHost> previewHost_;
+    JobEnvironment env_;
+    JobListActions actions_;
+    std::unique_ptr<JobTimers> timers_;
+    std::unique_ptr<TrayIcon> tray_;
+    bool startsHidden_ = false;
+    bool ending_ = false;
+};
+
+} // namespace qorprt
