@@ -41,12 +41,15 @@ Expected<std::vector<std::string>> ScriptedSpooler::EnumPrinters() {
 }
 
 Expected<std::string> ScriptedSpooler::DefaultPrinter() {
+    if (noDefault && defaultsSet.empty()) return Fail("no default printer", kErrorFileNotFound);
+    if (!defaultsSet.empty()) return defaultsSet.back();
     if (defaultOrder.empty()) return Fail("no default printer", kErrorFileNotFound);
     return defaultOrder.front();
 }
 
 Status ScriptedSpooler::SetDefaultPrinter(std::string_view name) {
     if (!printers.contains(std::string(name))) return Fail("unknown", kErrorInvalidPrinterName);
+    defaultsSet.emplace_back(name);
     return Ok();
 }
 
@@ -114,9 +117,11 @@ Expected<int32_t> ScriptedSpooler::Resolution(PrinterHandle& printer) {
 }
 
 Status ScriptedSpooler::SubmitDocument(PrinterHandle& printer, const std::string&,
-                                       const std::string&, const DevMode&) {
+                                       const std::string& title, const DevMode&) {
     auto p = Find(printer);
     if (!p) return p.failure();
+    if ((*p)->refuseSubmit) return Fail("document refused", (*p)->refuseSubmit);
+    submitted.push_back(title);
     return Ok();
 }
 

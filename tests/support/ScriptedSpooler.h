@@ -31,6 +31,7 @@ public:
         int32_t refuseMerge = 0;         // DocumentProperties with input
         int32_t refusePapers = 0;
         int32_t refuseBins = 0;
+        int32_t refuseSubmit = 0;
     };
 
     // Adds a printer with stored defaults: A4, automatic source, simplex, portrait.
@@ -40,12 +41,15 @@ public:
 
     std::map<std::string, Printer> printers;
     std::vector<std::string> defaultOrder; // EnumPrinters' order
+    bool noDefault = false;                // no printer is the default until one is set
 
     // What was asked and stored.
     std::vector<std::string> opened;                     // every OpenPrinter name, refused ones too
     std::vector<DevMode> mergeInputs;                    // DocumentProperties inputs
     std::vector<std::pair<std::string, DevMode>> stores; // successful SetPrinter2 calls
     int32_t openHandles = 0;                             // handles not yet closed
+    std::vector<std::string> defaultsSet;                // SetDefaultPrinter calls
+    std::vector<std::string> submitted;                  // titles of accepted documents
 
     Expected<std::vector<std::string>> EnumPrinters() override;
     Expected<std::string> DefaultPrinter() override;
