@@ -3,21 +3,8 @@
 
 #include "jobs/JobExecution.h"
 
-#include "graphics/RenderState.h"
-#include "jobs/JobHost.h"
-#include "jobs/MessageBoxes.h"
-#include "jobs/PreviewHost.h"
-#include "jobs/PrinterProperties.h"
 #include "jobs/UsageText.h"
-#include "pdf/PdfOutput.h"
-#include "platform/canvas/RecordingCanvas.h"
-#include "platform/printing/Printer.h"
-#include "platform/system/Log.h"
-#include "support/GuiApp.h"
-#include "support/LogCapture.h"
-#include "support/ScriptedSpooler.h"
-#include "support/TempDir.h"
-#include "support/WorkingFolder.h"
+#include "support/JobFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -28,82 +15,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RecordedBoxes : public MessageBoxes {
-public:
-    std::vector<std::string> shown;
-    void ShowError(const std::string& text, const std::string& caption) override {
-        shown.push_back(caption + ": " + text);
-    }
-};
-
-class FakeJobHost : public JobHost {
-public:
-    FakeJobHost() : preview(boxes, nullptr) {}
-    std::vector<std::string> calls;
-    RecordingCanvas paper{96, {0, 0, 1170, 5000}};
-    RecordedBoxes boxes;
-    PreviewHost preview;
-    bool answer = false;
-
-    void MinimiseWindow() override { calls.push_back("Minimise"); }
-    void FitWindowToScreen() override { calls.push_back("FitWindowToScreen"); }
-    void ClearPreview() override { calls.push_back("ClearPreview"); }
-    Canvas& PreviewCanvas() override { return paper; }
-    DocumentHost& PreviewDocumentHost() override { return preview; }
-    void SizePreviewWindow(int32_t height, int32_t width) override {
-        calls.push_back("SizePreview " + std::to_string(height) + "x" + std::to_string(width));
-    }
-    Canvas* ScratchCanvas() override { return nullptr; }
-    bool AskYesNo(const std::string& text, const std::string& caption) override {
-        calls.push_back("Ask " + caption);
-        EXPECT_EQ(text, UsageText());
-        return answer;
-    }
-    void AnzeigenClick() override { calls.push_back("Anzeigen"); }
-    void SetWindowStateNormal() override { calls.push_back("Normal"); }
-    void EnableJobTimer() override { calls.push_back("JobTimer"); }
-    void Sleep(std::chrono::milliseconds) override { calls.push_back("Sleep"); }
-};
-
-class JobExecutionTest : public ::testing::Test {
+class JobExecutionTest : public ::testing::Test, public test::JobFixture {
 protected:
-    JobExecutionTest() {
-        test::EnsureGuiApplication();
-        spooler.Add("Laser1");
-        spooler.Add("Laser2");
-        spooler.defaultOrder = {"Laser1", "Laser2"};
-        job.LogLevel = "1";
-        SetLogThresholdSource(&job.LogLevel);
-    }
-    ~JobExecutionTest() override { SetLogThresholdSource(nullptr); }
-
-    // Queues one job, selected, and runs it.
     bool Run(const std::string& arguments) {
-        const std::string line = "/usr/bin/qorprt " + arguments;
-        jobs.Append(line);
-        jobs.Select(static_cast<int32_t>(jobs.Count()) - 1);
-        job.Aufruf = line;
+        Queue(arguments);
         return DoJob(env, false);
     }
     bool Exists(const std::string& name) const { return fs::exists(dir.File(name)); }
-
-    test::LogCapture log;
-    test::TempDir dir;
-    // Jobs name their files relative to the working folder.
-    test::WorkingFolder cwd{dir.Path()};
-    test::ScriptedSpooler spooler;
-    Printer printer{spooler, [](QPdfWriter&, int32_t dpi) -> std::unique_ptr<Canvas> {
-                        return std::make_unique<RecordingCanvas>(dpi);
-                    }};
-    JobSettings job;
-    JobList jobs;
-    int32_t serviceMode = 0;
-    RecordedBoxes boxes;
-    PrinterProperties properties{spooler, job, boxes};
-    RenderState state;
-    PdfState pdf;
-    FakeJobHost host;
-    JobEnvironment env{job, jobs, serviceMode, printer, spooler, properties, state, pdf, host};
 };
 
 // The file a direct print leaves: renamed in one step over an older .PRD, with the case of the
@@ -255,6 +173,8 @@ TEST_F(JobExecutionTest, AJobWithoutPrtFileShowsTheUsageAndEntersServiceMode) {
         if (yes) expected.push_back("Anzeigen");
         expected.insert(expected.end(), {"JobTimer", "Normal"});
         EXPECT_EQ(host.calls, expected);
+        EXPECT_EQ(host.asked, std::vector<std::string>{UsageText()});
+        host.asked.clear();
     }
 }
 
