@@ -5,6 +5,9 @@
 #include "platform/system/Process.h"
 #include "platform/text/Numbers.h"
 
+#include <cstdlib>
+#include <unistd.h>
+
 namespace qorprt {
 
 namespace {
@@ -38,8 +41,21 @@ void SetLogFolder(std::string folder) {
     State().folder = std::move(folder);
 }
 
+std::string UserStateLogFolder() {
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
+        return std::string(state) + "/qorva/";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::string(home) + "/.local/state/qorva/";
+    return {};
+}
+
 std::string LogFilePath() {
-    const std::string& folder = State().folder.empty() ? CachedExecutableFolder() : State().folder;
+    if (!State().folder.empty()) return State().folder + "qorprt.log";
+    const std::string& exe = CachedExecutableFolder();
+    // An installed program's folder (/usr/bin) is nobody's to write in: its log lives with the
+    // user's state instead.
+    const std::string folder =
+        !exe.empty() && ::access(exe.c_str(), W_OK) == 0 ? exe : UserStateLogFolder();
     return folder.empty() ? std::string() : folder + "qorprt.log";
 }
 

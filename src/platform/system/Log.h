@@ -7,8 +7,7 @@
 
 namespace qorprt {
 
-// Appends one line to the log file "qorprt.log" in the executable's folder, but only when that
-// file exists (it is never created). Line: short date, time "hh:mm:ss,zzz", level, " PID=" and
+// Appends one line to the log file "qorprt.log" (see LogFilePath), but only when that file exists (it is never created). Line: short date, time "hh:mm:ss,zzz", level, " PID=" and
 // process id, ": ", the text byte for byte (8-bit Windows-1252), CR LF; written with a single
 // append so that lines of several processes never mix. Levels below 10 are dropped when they are
 // below the threshold, read afresh on every call from the registered threshold text (8 when it
@@ -24,8 +23,14 @@ void SetLogThresholdSource(const std::string* logLevelText);
 // Makes the log live in another folder (tests); empty gives the executable's folder again.
 void SetLogFolder(std::string folder);
 
-// The full path of the log file as WriteLog uses it; empty when the folder is unknown.
+// The full path of the log file as WriteLog uses it: "qorprt.log" in the executable's folder, or,
+// where that folder is not writable (an installed program), in the user's state folder
+// ($XDG_STATE_HOME/qorva/, by default ~/.local/state/qorva/). Empty when no folder is known.
 std::string LogFilePath();
+
+// The user's state folder for the log, with its trailing "/"; empty without XDG_STATE_HOME and
+// HOME.
+std::string UserStateLogFolder();
 
 // The line WriteLog writes, CR LF included, for the given moment and process id; the date in
 // the short date format of the user's time locale.
