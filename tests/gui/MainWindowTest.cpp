@@ -114,8 +114,8 @@ TEST_F(MainWindowTest, ControlsStandWhereDesignedWithTheirCaptions) {
 TEST_F(MainWindowTest, TabOrderRunsAsDesigned) {
     auto instance = Start({"qorprt", "/D"}, "qorprt /D");
     const std::vector<std::string> expected = {
-        "Jobs",     "PaperListe", "BinListe",   "DruListe", "RandOben", "RandLinks", "Landscape",
-        "Duplex",   "Anzeige",    "Ausdruck",   "DruckeJobs", "Refresh", "LogLevel"};
+        "Jobs",   "PaperListe", "BinListe", "DruListe",   "RandOben", "RandLinks", "Landscape",
+        "Duplex", "Anzeige",    "Ausdruck", "DruckeJobs", "Refresh",  "LogLevel"};
     std::vector<std::string> order;
     QWidget* w = Control<QWidget>(*instance, "Jobs");
     for (size_t i = 0; w && i < expected.size(); ++i) {
@@ -283,8 +283,8 @@ TEST_F(MainWindowTest, AHandedOverJobIsShownAtOnceOnlyWhenAloneAndDisplayed) {
     struct Case {
         std::vector<const char*> argv;
         bool anzeige;
-        bool shown;       // run at once
-        bool timerArmed;  // the job timer takes it
+        bool shown;      // run at once
+        bool timerArmed; // the job timer takes it
     } cases[] = {
         {{"qorprt", "/d"}, true, true, true},
         {{"qorprt", "/D"}, false, false, true},

@@ -27,8 +27,7 @@ std::vector<std::string> LogCapture::Lines() const {
         const size_t colon = line.find(": ", pid);
         if (pid == std::string::npos || colon == std::string::npos) continue;
         const size_t levelStart = line.rfind(' ', pid - 1) + 1;
-        lines.push_back(line.substr(levelStart, pid - levelStart) + ": " +
-                        line.substr(colon + 2));
+        lines.push_back(line.substr(levelStart, pid - levelStart) + ": " + line.substr(colon + 2));
     }
     return lines;
 }

@@ -52,8 +52,8 @@ TEST_F(JobListActionsTest, DeleteSelectsTheNextEntryOrTheNewLastAndShowsIt) {
         int32_t selectedAfter;
         Lines ran;
     } cases[] = {
-        {3, 2, ShiftState::Keyboard, 1, {"qorprt 1.PRT"}},  // the last: the new last
-        {3, 0, ShiftState::Keyboard, 0, {"qorprt 1.PRT"}},  // the next moves up
+        {3, 2, ShiftState::Keyboard, 1, {"qorprt 1.PRT"}},   // the last: the new last
+        {3, 0, ShiftState::Keyboard, 0, {"qorprt 1.PRT"}},   // the next moves up
         {3, 1, ShiftState::LeftButton, 1, {"qorprt 2.PRT"}}, // the menu's "selected job"
         {3, 1, ShiftState::RightButton, 1, {}},              // "all jobs": nothing shown
     };

@@ -32,7 +32,7 @@ TEST_F(JobRunnerTest, AFailingJobLeavesTheListUnprintedAndTheNextJobRuns) {
     EXPECT_TRUE(spooler.submitted.empty()); // nothing half drawn was submitted
     EXPECT_TRUE(std::filesystem::exists(dir.File("BAD.PRT")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("BAD.PRD")));
-    EXPECT_GE(spooler.stores.size(), 2u);          // written for the job, then restored
+    EXPECT_GE(spooler.stores.size(), 2u);         // written for the job, then restored
     EXPECT_EQ(*spooler["Laser1"].stored, before); // the printer's defaults are back
     EXPECT_EQ(jobs.list.Items, std::vector<std::string>{"/usr/bin/qorprt GOOD.PRT /X"});
     EXPECT_EQ(job.Aufruf, jobs.list.Items[0]);

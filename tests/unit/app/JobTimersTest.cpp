@@ -140,9 +140,8 @@ TEST_F(JobTimersTest, APrinterStillPrintingDelaysTheEndByTenWaitsAtMost) {
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "sleep"), 10);
     EXPECT_EQ(host.calls.back(), "terminate");
     const Lines lines = log.Lines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(),
-                         "10: kein Terminate wegen Printer()->Printing"),
-              10);
+    EXPECT_EQ(
+        std::count(lines.begin(), lines.end(), "10: kein Terminate wegen Printer()->Printing"), 10);
 }
 
 TEST(JobTimersRun, WithShortIntervalsADirectJobEndsTheProgramAfterThreeTicks) {

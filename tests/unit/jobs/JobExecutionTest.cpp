@@ -28,11 +28,11 @@ protected:
 // name's own last letter, and only when the spooler took the document.
 struct MarkCase {
     const char* name;
-    const char* written;      // the file the job names, as the job writes it
+    const char* written;            // the file the job names, as the job writes it
     std::vector<std::string> files; // files there before (besides the .PRD of "old")
     bool refused;
     std::vector<std::string> after; // files there afterwards
-    const char* prdContent;          // content of the .PRD afterwards; null: no .PRD
+    const char* prdContent;         // content of the .PRD afterwards; null: no .PRD
 };
 
 class MarkPrintedTest : public JobExecutionTest, public ::testing::WithParamInterface<MarkCase> {};
@@ -63,15 +63,31 @@ TEST_P(MarkPrintedTest, RenamesThePrintedFileOnlyWhenTheSpoolerTookIt) {
 INSTANTIATE_TEST_SUITE_P(
     Jobs, MarkPrintedTest,
     ::testing::Values(
-        MarkCase{"replaces_older_prd", "R4711.PRT", {"R4711.PRT", "R4711.PRD"}, false,
-                 {"R4711.PRD"}, "\t\t\t\tText R4711.PRT"},
-        MarkCase{"quoted", "\"R4711.PRT\"", {"R4711.PRT"}, false, {"R4711.PRD"},
+        MarkCase{"replaces_older_prd",
+                 "R4711.PRT",
+                 {"R4711.PRT", "R4711.PRD"},
+                 false,
+                 {"R4711.PRD"},
+                 "\t\t\t\tText R4711.PRT"},
+        MarkCase{"quoted",
+                 "\"R4711.PRT\"",
+                 {"R4711.PRT"},
+                 false,
+                 {"R4711.PRD"},
                  "\t\t\t\tText R4711.PRT"},
         MarkCase{"lower_case", "r4711.prt", {"r4711.prt"}, false, {"r4711.prd"}, "\t\t\t\tText"},
-        MarkCase{"last_letter_not_t", "R4711.PRN", {"R4711.PRN", "R4711.PRT"}, false,
-                 {"R4711.PRN", "R4711.PRD"}, "\t\t\t\tText R4711.PRT"},
-        MarkCase{"refused_keeps_name", "R4711.PRT", {"R4711.PRT", "R4711.PRD"}, true,
-                 {"R4711.PRT", "R4711.PRD"}, "old"}),
+        MarkCase{"last_letter_not_t",
+                 "R4711.PRN",
+                 {"R4711.PRN", "R4711.PRT"},
+                 false,
+                 {"R4711.PRN", "R4711.PRD"},
+                 "\t\t\t\tText R4711.PRT"},
+        MarkCase{"refused_keeps_name",
+                 "R4711.PRT",
+                 {"R4711.PRT", "R4711.PRD"},
+                 true,
+                 {"R4711.PRT", "R4711.PRD"},
+                 "old"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(JobExecutionTest, AMissingFileLeavesTheOlderPrdAndStillLeavesTheList) {
