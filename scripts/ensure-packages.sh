@@ -6,6 +6,7 @@ QORPRT_PACKAGES=(
     libcups2-dev cups cups-bsd cups-client libzint-dev
     fontconfig libfontconfig-dev fonts-liberation fonts-urw-base35
     xvfb poppler-utils ghostscript
+    util-linux passwd # setpriv and useradd: the handover tests run a process as a second user
 )
 
 qorprt_missing_packages() {

@@ -1,0 +1,280 @@
+// The instance handover between real processes: the program started as a client starts it hands
+// its job to a running instance (the test receiver, a HandoverListener that writes each job it
+// takes into a file as "wParam<TAB>job command line"), and what must not be handed over is not.
+
+#include "app/start/HandoverProtocol.h"
+#include "app/start/HandoverReceiver.h"
+#include "app/start/HandoverSender.h"
+#include "platform/system/Log.h"
+#include "platform/system/SharedBlock.h"
+#include "platform/system/WindowClient.h"
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <pwd.h>
+#include <sstream>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace qorprt {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ChildProcess;
+
+constexpr auto kStartTime = 10s;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::string Taken(const std::string& job) {
+    return std::to_string(job.size() + 1) + "\t" + job;
+}
+
+class HandoverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("XDG_RUNTIME_DIR", runtime_.Path().c_str(), 1);
+        jobs_ = work_.File("jobs.txt");
+    }
+    void TearDown() override { ::unsetenv("XDG_RUNTIME_DIR"); }
+
+    // Starts the test receiver and waits until it listens; its socket path comes back.
+    std::string StartReceiver(std::vector<std::string> options = {}) {
+        std::vector<std::string> argv = {QORPRT_HANDOVER_PEER, "receive", jobs_};
+        argv.insert(argv.end(), options.begin(), options.end());
+        receiver_ = std::make_unique<ChildProcess>(argv);
+        return receiver_->ReadLine(kStartTime);
+    }
+
+    // The real program, started the way the client starts it.
+    std::unique_ptr<ChildProcess> StartProgram(const std::vector<std::string>& arguments) {
+        std::vector<std::string> argv = {QORPRT_PROGRAM};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        return std::make_unique<ChildProcess>(argv);
+    }
+
+    std::vector<std::string> ReceivedJobs() const { return Lines(work_.Read("jobs.txt")); }
+
+    // Waits until the receiver has written `count` lines.
+    void WaitForJobs(size_t count) const {
+        for (auto waited = 0ms; ReceivedJobs().size() < count && waited < kStartTime; waited += 5ms)
+            std::this_thread::sleep_for(5ms);
+    }
+
+    test::TempDir runtime_;
+    test::TempDir work_;
+    std::string jobs_;
+    std::unique_ptr<ChildProcess> receiver_;
+};
+
+TEST_F(HandoverTest, JobArrivesWholeWithProgramPath) {
+    const std::string prt = work_.Write("R4711.PRT", "");
+    const std::string program = QORPRT_PROGRAM;
+    // The command line around the program path filled up to 255 bytes, so that with its NUL
+    // it fills the classic 256-byte block exactly, and to 1000 bytes.
+    const auto filler = [&](size_t total) { return std::string(total - program.size() - 1, 'A'); };
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string expected;
+    } cases[] = {
+        {{prt, "/PLaser2", "/X"}, program + " \"" + prt + "\" /PLaser2 /X"},
+        {{"R4711.PRT", "/PKyocera FS-2100"}, program + " R4711.PRT /P\"Kyocera FS-2100\""},
+        {{"/N", "R4711.PRT"}, program + " /N R4711.PRT"}, // a leading /N is not seen
+        {{filler(255)}, program + " " + filler(255)},
+        {{filler(1000)}, program + " " + filler(1000)},
+    };
+    ASSERT_FALSE(StartReceiver().empty());
+    std::vector<std::string> expected;
+    for (const Case& c : cases) {
+        EXPECT_EQ(StartProgram(c.arguments)->Wait(kStartTime), 0) << c.expected;
+        expected.push_back(Taken(c.expected));
+    }
+    EXPECT_EQ(ReceivedJobs(), expected);
+    EXPECT_EQ(ReceivedJobs()[3].substr(0, 4), "256\t");
+}
+
+TEST_F(HandoverTest, WhatIsNotHandedOver) {
+    work_.Write("qorprt.log", "");
+    SetLogFolder(work_.Path());
+    struct Case {
+        const char* title;
+        std::vector<std::string> options;
+        std::string argumentText;
+        std::string logged;
+    } cases[] = {
+        {"Running", {}, "x.PRT /N", ""},
+        {"Running", {}, "x.PRT /N /X", ""},
+        {"Ende", {}, "x.PRT /X", ""},
+        // An instance about to end answers 0: the start does its job itself.
+        {"Running", {"--not-accepting"}, "x.PRT /X", "SendMessage = 0"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> options = {"--title", c.title};
+        options.insert(options.end(), c.options.begin(), c.options.end());
+        ASSERT_FALSE(StartReceiver(options).empty());
+        work_.Write("qorprt.log", "");
+        EXPECT_FALSE(HandOverJob(c.argumentText, "qorprt " + c.argumentText)) << c.argumentText;
+        const std::vector<std::string> log = Lines(work_.Read("qorprt.log"));
+        if (c.logged.empty()) {
+            EXPECT_TRUE(log.empty()) << c.argumentText;
+        } else {
+            ASSERT_EQ(log.size(), 1u);
+            EXPECT_TRUE(log[0].ends_with(": " + c.logged + "\r")) << log[0];
+        }
+        EXPECT_TRUE(ReceivedJobs().empty()) << c.argumentText;
+    }
+    SetLogFolder("");
+}
+
+TEST_F(HandoverTest, SocketOfAnEndedInstanceIsRemoved) {
+    const std::string socket = StartReceiver();
+    ASSERT_FALSE(socket.empty());
+    ASSERT_EQ(::kill(receiver_->Pid(), SIGKILL), 0);
+    receiver_->Wait(kStartTime);
+    ASSERT_TRUE(std::filesystem::exists(socket));
+    EXPECT_FALSE(HandOverJob("x.PRT", "qorprt x.PRT"));
+    EXPECT_FALSE(std::filesystem::exists(socket));
+}
+
+TEST_F(HandoverTest, TwentyStartsWithinOneSecondLoseNoJob) {
+    ASSERT_FALSE(StartReceiver().empty());
+    std::vector<std::unique_ptr<ChildProcess>> starts;
+    std::vector<std::string> expected;
+    const auto begin = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i) {
+        const std::string job = "R" + std::to_string(4700 + i) + ".PRT";
+        starts.push_back(StartProgram({job, "/PLaser2", "/X"}));
+        expected.push_back(Taken(std::string(QORPRT_PROGRAM) + " " + job + " /PLaser2 /X"));
+    }
+    ASSERT_LT(std::chrono::steady_clock::now() - begin, 1s);
+    for (auto& start : starts)
+        EXPECT_EQ(start->Wait(kStartTime), 0);
+    std::vector<std::string> received = ReceivedJobs();
+    std::sort(received.begin(), received.end());
+    EXPECT_EQ(received, expected);
+}
+
+TEST_F(HandoverTest, HandoverInsideModalMessageBoxOfTheReceiver) {
+    ASSERT_FALSE(StartReceiver({"--modal"}).empty());
+    // The first job opens the box and keeps its sender waiting; the second arrives inside it.
+    auto first = StartProgram({"A.PRT"});
+    WaitForJobs(1);
+    auto second = StartProgram({"B.PRT"});
+    EXPECT_EQ(second->Wait(kStartTime), 0);
+    EXPECT_EQ(first->Wait(kStartTime), 0);
+    const std::string program = QORPRT_PROGRAM;
+    EXPECT_EQ(ReceivedJobs(),
+              (std::vector<std::string>{Taken(program + " A.PRT"), Taken(program + " B.PRT"),
+                                        "modal closed"}));
+}
+
+// A process of another user: the test runs as root and creates the user when it is missing.
+class SecondUserTest : public HandoverTest {
+protected:
+    void SetUp() override {
+        HandoverTest::SetUp();
+        if (::geteuid() != 0) GTEST_SKIP() << "needs root to run a process as a second user";
+        const passwd* user = ::getpwnam(kUser);
+        if (!user && std::system("useradd --system --no-create-home --shell /usr/sbin/nologin "
+                                 "qorprt-peer >/dev/null 2>&1") == 0)
+            user = ::getpwnam(kUser);
+        if (!user) GTEST_SKIP() << "could not create the user " << kUser;
+        asUser_ = {"setpriv", "--reuid=" + std::to_string(user->pw_uid),
+                   "--regid=" + std::to_string(user->pw_gid), "--clear-groups", "--"};
+        ChildProcess probe(AsUser({QORPRT_HANDOVER_PEER, "title", "/nonexistent"}));
+        if (probe.ReadLine(kStartTime) != "-")
+            GTEST_SKIP() << "the test programs cannot run as " << kUser;
+    }
+
+    std::vector<std::string> AsUser(std::vector<std::string> argv) const {
+        argv.insert(argv.begin(), asUser_.begin(), asUser_.end());
+        return argv;
+    }
+    std::string RunAsUser(const std::vector<std::string>& argv, int* exitCode = nullptr) const {
+        ChildProcess child(AsUser(argv));
+        std::string line = child.ReadLine(kStartTime);
+        const int code = child.Wait(kStartTime);
+        if (exitCode) *exitCode = code;
+        return line;
+    }
+
+    static constexpr const char* kUser = "qorprt-peer";
+    std::vector<std::string> asUser_;
+};
+
+TEST_F(SecondUserTest, CannotHandOverNorAskTheTitle) {
+    const std::string socket = StartReceiver();
+    ASSERT_FALSE(socket.empty());
+    // Open the way to the socket as far as a mistake could; the instance still refuses.
+    const std::string folder = std::filesystem::path(socket).parent_path();
+    ::chmod(runtime_.Path().c_str(), 0711);
+    ::chmod(folder.c_str(), 0711);
+    ::chmod(socket.c_str(), 0666);
+    Expected<HandoverBlock> block = CreateHandoverBlock(1000000, 256);
+    ASSERT_TRUE(block.ok()) << block.error();
+    EXPECT_EQ(RunAsUser({QORPRT_HANDOVER_PEER, "title", socket}), "-");
+    EXPECT_EQ(RunAsUser({QORPRT_HANDOVER_PEER, "send", socket, "256", std::to_string(block->key)}),
+              "0");
+    ::chmod(folder.c_str(), 0700);
+    EXPECT_TRUE(ReceivedJobs().empty());
+}
+
+TEST_F(SecondUserTest, CannotReadABlockNorPlantOne) {
+    const std::string job = "qorprt R4711.PRT /PGeheim";
+    Expected<HandoverBlock> block = CreateHandoverBlock(2000000, job.size() + 1);
+    ASSERT_TRUE(block.ok()) << block.error();
+    std::copy(job.begin(), job.end(), block->block.Writable().begin());
+    int code = 0;
+    RunAsUser(
+        {QORPRT_HANDOVER_PEER, "read-shm", SharedBlock::SystemName(HandoverBlockName(block->key))},
+        &code);
+    EXPECT_EQ(code, 2);
+
+    // A block another user put under our name is neither read nor written to.
+    const uint32_t planted = 3000000;
+    const std::string plantedName = SharedBlock::SystemName(HandoverBlockName(planted));
+    ::shm_unlink(plantedName.c_str());
+    RunAsUser({QORPRT_HANDOVER_PEER, "plant-shm", plantedName, "qorprt evil.PRT"}, &code);
+    ASSERT_EQ(code, 0);
+    EXPECT_FALSE(ReadHandoverJob(256, planted).has_value());
+    Expected<HandoverBlock> next = CreateHandoverBlock(planted, 256);
+    ASSERT_TRUE(next.ok()) << next.error();
+    EXPECT_EQ(next->key, planted + 1);
+    ::shm_unlink(plantedName.c_str());
+}
+
+TEST_F(SecondUserTest, WindowOfAnotherUserIsNotFound) {
+    // The other user's instance listens in our folder (opened to it for the moment).
+    const std::string folder = runtime_.Path() + "/qorprt/";
+    std::filesystem::create_directory(folder);
+    ::chmod(runtime_.Path().c_str(), 0711);
+    ::chmod(folder.c_str(), 0777);
+    ChildProcess other(AsUser({QORPRT_HANDOVER_PEER, "listen-raw", folder, "Running", jobs_}));
+    const std::string socket = other.ReadLine(kStartTime);
+    ::chmod(folder.c_str(), 0700);
+    ASSERT_FALSE(socket.empty());
+    ::chmod(socket.c_str(), 0666);
+    EXPECT_EQ(GetWindowTitle({socket}), std::nullopt);
+    EXPECT_FALSE(FindWindowByTitle(kRunningTitle).has_value());
+    EXPECT_TRUE(std::filesystem::exists(socket)); // alive: not removed as dead
+    EXPECT_TRUE(ReceivedJobs().empty());
+}
+
+} // namespace
+} // namespace qorprt
