@@ -3,6 +3,7 @@
 #include "app/AppException.h"
 #include "app/JobRunner.h"
 #include "app/PreviewPaper.h"
+#include "app/start/HandoverReceiver.h"
 #include "jobs/PrintAction.h"
 #include "jobs/Version.h"
 #include "platform/canvas/Fonts.h"
@@ -83,6 +84,11 @@ void RunningInstance::FormCreate(int argc, const char* const* argv,
     window_->SetVersion(kVersionDate);
     tray_->NotifyTrayIcon(0);
     tray_->NotifyTrayIcon(1);
+    listener_ = std::make_unique<HandoverListener>(
+        [this] { return window_->windowTitle(); },
+        [this](const WindowMessage& message) { return OnQorvaData(message); });
+    QObject::connect(window_.get(), &QWidget::windowTitleChanged, listener_.get(),
+                     &HandoverListener::RefreshTitle);
     job_.Aufruf = fullCommandLine;
     if (!Contains(fullCommandLine + " ", " /N ")) window_->SetCaption("Running");
     const std::string first = arguments >= 1 ? std::string(argv[1]) : std::string();
@@ -108,6 +114,19 @@ void RunningInstance::FormCreate(int argc, const char* const* argv,
     }
     window_->ShowModel();
     timers_->EnableJobTimer();
+}
+
+int64_t RunningInstance::OnQorvaData(const WindowMessage& message) {
+    const std::optional<std::string> job = ReadHandoverJob(message.wParam, message.lParam);
+    if (!job) return 0;
+    // Once the job is in the list it is taken, whatever happens while it is run at once: the
+    // sender must not do it a second time.
+    try {
+        return TakeHandedOverJob(*job, message.wParam);
+    } catch (const std::exception& e) {
+        AppException(e);
+    }
+    return 1;
 }
 
 int64_t RunningInstance::TakeHandedOverJob(const std::string& commandLine, uint64_t bytes) {
@@ -237,6 +256,9 @@ bool RunningInstance::RunJob(bool minimise) {
 
 void RunningInstance::SetCaption(const std::string& title) {
     window_->SetCaption(title);
+    // An instance that is about to end takes no more jobs: a start that still found it as
+    // "Running" gets none and does its job itself.
+    if (title == "Ende" && listener_) listener_->StopAccepting();
 }
 
 void RunningInstance::VersteckenClick() {
@@ -253,7 +275,7 @@ bool RunningInstance::PrinterPrinting() {
 }
 
 void RunningInstance::Terminate() {
-    ending_ = true;
+    if (listener_) listener_->StopAccepting();
     if (options_.terminate)
         options_.terminate();
     else

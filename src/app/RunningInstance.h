@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/HandoverListener.h"
 #include "app/JobListActions.h"
 #include "app/JobTimers.h"
 #include "app/MainWindow.h"
@@ -52,9 +53,14 @@ public:
     // "/X" in the command line: the window stays hidden at start.
     bool StartsHidden() const { return startsHidden_; }
 
+    // The handover message of a later start: the job read from its block and taken, 1; or 0
+    // when the block cannot be read.
+    int64_t OnQorvaData(const WindowMessage& message);
     // A handed-over job: appended to the job list, shown at once when it is the only entry
     // and Anzeige is checked, or the job timer armed in service mode. Returns 1 (taken).
     int64_t TakeHandedOverJob(const std::string& commandLine, uint64_t bytes);
+    // The receiver of handovers; null before FormCreate.
+    HandoverListener* Listener() { return listener_.get(); }
 
     TQorPrt& Window() { return *window_; }
     JobTimers& Timers() { return *timers_; }
@@ -124,8 +130,8 @@ private:
     JobListActions actions_;
     std::unique_ptr<JobTimers> timers_;
     std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<HandoverListener> listener_;
     bool startsHidden_ = false;
-    bool ending_ = false;
 };
 
 } // namespace qorprt

@@ -22,12 +22,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace qorprt {
 namespace {
 
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest() {
+        // The instances of these tests take handovers: in a folder of their own, so that no
+        // program started elsewhere on the machine hands its job to them.
+        ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
         test::EnsureGuiApplication();
         spooler.Add("Laser1");
         spooler.defaultOrder = {"Laser1"};
@@ -48,6 +53,9 @@ protected:
         return control;
     }
 
+    ~MainWindowTest() override { ::unsetenv("XDG_RUNTIME_DIR"); }
+
+    test::TempDir runtime;
     test::LogCapture log;
     test::TempDir dir;
     test::WorkingFolder cwd{dir.Path()};

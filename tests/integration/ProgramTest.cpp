@@ -18,11 +18,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// No display at all: the program must run on without one.
-test::EnvChanges Headless(const std::string& pdfFolder) {
+// No display at all: the program must run on without one. Its instances meet in a folder of
+// the test's own.
+test::EnvChanges Headless(const std::string& pdfFolder, const std::string& runtimeFolder) {
     return {{"DISPLAY", std::nullopt},
             {"WAYLAND_DISPLAY", std::nullopt},
             {"QT_QPA_PLATFORM", std::nullopt},
+            {"XDG_RUNTIME_DIR", runtimeFolder},
             {"QORPRT_PDF_DIR", pdfFolder}};
 }
 
@@ -51,9 +53,9 @@ protected:
     }
     test::ProgramResult Run(const std::vector<std::string>& args,
                             std::chrono::milliseconds timeout = 40s) {
-        return test::RunProgram(program.Executable(), args, dir.Path(), Headless(dir.File("out")),
-                                timeout);
+        return test::RunProgram(program.Executable(), args, dir.Path(), Env(), timeout);
     }
+    test::EnvChanges Env() const { return Headless(dir.File("out"), runtime.Path()); }
     std::vector<fs::path> Pdfs() const {
         std::vector<fs::path> files;
         for (const auto& entry : fs::directory_iterator(dir.File("out")))
@@ -64,6 +66,7 @@ protected:
 
     test::ProgramCopy program;
     test::TempDir dir;
+    test::TempDir runtime;
 };
 
 TEST_F(ProgramTest, HelpAndVersionPrintAndEnd) {
@@ -127,7 +130,7 @@ TEST_F(ProgramTest, AJobItsQueueRefusesKeepsItsName) {
 }
 
 TEST_F(ProgramTest, WithoutADisplayTheUsageTextIsLoggedAndSigtermEndsTheService) {
-    test::RunningProgram run(program.Executable(), {}, dir.Path(), Headless(dir.File("out")));
+    test::RunningProgram run(program.Executable(), {}, dir.Path(), Env());
     // No job: the usage text cannot be shown without a screen; the program goes on as a
     // service, as after the answer "No".
     EXPECT_TRUE(test::WaitFor(
@@ -137,6 +140,71 @@ TEST_F(ProgramTest, WithoutADisplayTheUsageTextIsLoggedAndSigtermEndsTheService)
     const test::ProgramResult end = run.Wait(20s);
     EXPECT_FALSE(end.timedOut);
     EXPECT_EQ(end.exitCode, 0);
+}
+
+TEST_F(ProgramTest, TheServiceTakesHandedOverJobsSurvivesABadOneAndEndsOnSigterm) {
+    test::RunningProgram service(program.Executable(), {"/D"}, dir.Path(), Env());
+    ASSERT_TRUE(test::WaitFor([&] { return Contains(program.Log(), ": Start Version"); }, 20s));
+    // Until its listener is up a start would become an instance of its own.
+    ASSERT_TRUE(test::WaitFor(
+        [&] {
+            return fs::exists(runtime.Path() + "/qorprt") &&
+                   !fs::is_empty(runtime.Path() + "/qorprt");
+        },
+        20s));
+    const std::vector<std::string> jobs = {"A.PRT", "B.PRT", "BAD.PRT", "C.PRT"};
+    for (const std::string& job : jobs) {
+        dir.Write(job, job == "BAD.PRT" ? "\t\t\t\tA\r\n\t\t\tPDF Spx\tB\r\n"
+                                        : "\t\t\t\tAuftrag " + job + "\r\n");
+        const test::ProgramResult start = Run({job, "/PQorPrt PDF", "/X"}, 10s);
+        EXPECT_EQ(start.exitCode, 0) << start.err;
+    }
+    EXPECT_TRUE(test::WaitFor(
+        [&] {
+            return fs::exists(dir.File("A.PRD")) && fs::exists(dir.File("B.PRD")) &&
+                   fs::exists(dir.File("C.PRD"));
+        },
+        30s))
+        << program.Log();
+    EXPECT_EQ(Pdfs().size(), 3u);
+    EXPECT_TRUE(fs::exists(dir.File("BAD.PRT")));
+    const std::string log = program.Log();
+    const std::string pid = std::to_string(service.Pid());
+    for (const std::string& job : jobs)
+        EXPECT_TRUE(Contains(log, " 8 PID=" + pid + ": OnQorvaData: " + program.Executable() + " " +
+                                      job + " /P\"QorPrt PDF\" /X"))
+            << job << "\n"
+            << log;
+    EXPECT_TRUE(Contains(log, " 10 PID=" + pid + ": AppException: EConvertError - ")) << log;
+    service.Signal(SIGTERM);
+    const test::ProgramResult end = service.Wait(20s);
+    EXPECT_FALSE(end.timedOut);
+    EXPECT_EQ(end.exitCode, 0);
+}
+
+TEST_F(ProgramTest, TwentyStartsWithinASecondLoseNoJob) {
+    test::RunningProgram service(program.Executable(), {"/D"}, dir.Path(), Env());
+    ASSERT_TRUE(test::WaitFor(
+        [&] {
+            return fs::exists(runtime.Path() + "/qorprt") &&
+                   !fs::is_empty(runtime.Path() + "/qorprt");
+        },
+        20s));
+    std::vector<std::unique_ptr<test::RunningProgram>> starts;
+    for (int i = 0; i < 20; ++i) {
+        const std::string job = "J" + std::to_string(i) + ".PRT";
+        dir.Write(job, "\t\t\t\t" + job + "\r\n");
+        starts.push_back(std::make_unique<test::RunningProgram>(
+            program.Executable(), std::vector<std::string>{job, "/PQorPrt PDF", "/X"}, dir.Path(),
+            Env()));
+    }
+    for (auto& start : starts)
+        EXPECT_EQ(start->Wait(20s).exitCode, 0);
+    EXPECT_TRUE(test::WaitFor([&] { return Pdfs().size() == 20; }, 60s)) << Pdfs().size();
+    for (int i = 0; i < 20; ++i)
+        EXPECT_TRUE(fs::exists(dir.File("J" + std::to_string(i) + ".PRD"))) << i;
+    service.Signal(SIGTERM);
+    EXPECT_EQ(service.Wait(20s).exitCode, 0);
 }
 
 } // namespace
