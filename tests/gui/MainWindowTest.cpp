@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace qorprt {
@@ -308,6 +309,24 @@ TEST_F(MainWindowTest, AHandedOverJobIsShownAtOnceOnlyWhenAloneAndDisplayed) {
         EXPECT_EQ(instance->Timers().JobTimerEnabled(), c.timerArmed);
         EXPECT_TRUE(log.Has(8, "OnQorvaData: qorprt a.PRT"));
     }
+}
+
+TEST_F(MainWindowTest, AnExceptionEscapingAButtonEndsTheProgramAndClosingEndsItToo) {
+    dir.Write("BAD.PRT", "\t\t\tPDF Spx\tB\r\n");
+    auto instance = Start({"qorprt", "BAD.PRT"}, "qorprt BAD.PRT");
+    instance->Job().PRTfile = "BAD.PRT";
+    instance->Job().DruListe.Items = instance->PrinterObject().Printers();
+    instance->Job().DruListe.ItemIndex = 0;
+    Control<QPushButton>(*instance, "Ausdruck")->click();
+    EXPECT_EQ(terminations, 1);
+    const std::vector<std::string> lines = log.Lines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.starts_with("10: AppException: EConvertError - ");
+    }));
+    EXPECT_FALSE(instance->PrinterObject().Printing());
+    instance->Window().show();
+    instance->Window().close();
+    EXPECT_EQ(terminations, 2);
 }
 
 } // namespace

@@ -101,6 +101,16 @@ TEST_F(ProgramTest, ADirectJobOnThePdfPrinterLeavesItsPdfAndPrdAndTheProgramEnds
     EXPECT_TRUE(Contains(log, ": Caption = Ende (OnJobTimer)")) << log;
 }
 
+TEST_F(ProgramTest, ADisplayThatCannotBeReachedIsNoReasonToFail) {
+    test::EnvChanges env = Env();
+    env["DISPLAY"] = ":97"; // nothing listens there
+    const test::ProgramResult run = test::RunProgram(
+        program.Executable(), {"R4711.PRT", "/PQorPrt PDF", "/X"}, dir.Path(), env, 40s);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(fs::exists(dir.File("R4711.PRD")));
+    EXPECT_TRUE(Contains(program.Log(), ": Kein Bildschirm erreichbar")) << program.Log();
+}
+
 TEST_F(ProgramTest, AJobOnACupsQueueArrivesWithItsPaperBinAndDuplex) {
     if (!Cups()) GTEST_SKIP() << "no test cupsd (CUPS_SERVER not set)";
     fs::remove(test::OutFile("qorprt-ps"));
