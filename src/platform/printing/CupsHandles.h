@@ -55,6 +55,14 @@ public:
     void Add(const char* name, const char* value) {
         count_ = cupsAddOption(name, value, count_, &options_);
     }
+    // Adds the options of a text as lpoptions lines and command lines write them.
+    void Parse(const char* text) { count_ = cupsParseOptions(text, count_, &options_); }
+    // True when the option was there.
+    bool Remove(const char* name) {
+        const int before = count_;
+        count_ = cupsRemoveOption(name, count_, &options_);
+        return count_ != before;
+    }
     const char* Get(const char* name) const { return cupsGetOption(name, count_, options_); }
     int count() const { return count_; }
     cups_option_t* data() const { return options_; }

@@ -508,7 +508,9 @@ TEST_F(PrinterPropertiesTest, EveryFailureLogsItsLineAndLeavesTheDefaults) {
          "SetPrintProp: DocumentProperties NULL,NULL"},
         {[](auto& p) { p.refuseMerge = kErrorGenFailure; },
          "SetPrintProp: DocumentProperties pDevMode,pDevMode"},
-        {[](auto& p) { p.refuseSetPrinter2 = kErrorAccessDenied; }, "SetPrintProp: SetPrinter"},
+        // The spooler's reason goes with the line.
+        {[](auto& p) { p.refuseSetPrinter2 = kErrorAccessDenied; },
+         "SetPrintProp: SetPrinter - SetPrinter refused"},
     };
     for (const auto& [script, line] : cases) {
         for (int32_t paper : {-1, -2}) {
