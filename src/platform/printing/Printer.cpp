@@ -13,7 +13,10 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <cstdlib>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace qorprt {
@@ -137,8 +140,13 @@ private:
     // A write that failed on the way (the writer does not look) stays in the file's error.
     Status CloseFile() {
         const bool failed = !out_->flush() || out_->error() != QFileDevice::NoError;
-        const std::string why = out_->errorString().toStdString();
+        std::string why = out_->errorString().toStdString();
         out_->close();
+        // A write cut short by a full disk leaves no error number behind; say what it was.
+        struct statvfs vfs {};
+        if (failed && (why.empty() || why == "Unknown error") &&
+            ::statvfs(file_.path.parent_path().c_str(), &vfs) == 0 && vfs.f_bavail == 0)
+            why = std::strerror(ENOSPC);
         if (failed)
             return Fail("Spooldatei " + file_.path.string() + " verworfen: Schreibfehler (" +
                         why + ")");
