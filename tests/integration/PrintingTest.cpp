@@ -266,8 +266,7 @@ TEST_P(SavedOptionsTest, APrintGivesTheUserBackEverySavedOptionByteForByte) {
     ASSERT_EQ(jobs.size(), 1u);
     for (const auto& [name, value] : c.attributes)
         EXPECT_EQ(JobAttribute(jobs[0], name), value) << name;
-    EXPECT_EQ(dir.Read("qorprt.log").find("vor Prntr->SetPrinter") != std::string::npos,
-              c.takesUp);
+    EXPECT_EQ(dir.Read("qorprt.log").find("vor Prntr->SetPrinter") != std::string::npos, c.takesUp);
     EXPECT_NE(dir.Read("qorprt.log").find("nach SetPrintProp (reset): "), std::string::npos);
 
     // The file as it was (none when there was none), so nothing else changed either.
@@ -278,15 +277,16 @@ TEST_P(SavedOptionsTest, APrintGivesTheUserBackEverySavedOptionByteForByte) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SavedOptionsTest,
     ::testing::Values(
-        SavedOptionsCase{"custom_size_and_colour_mode",
-                         "qorprt-ps",
-                         "Dest qorprt-ps media=Custom.100x150mm orientation-requested=5 "
-                         "ColorModel=Gray\n",
-                         11,
-                         -1,
-                         true,
-                         {{"PageSize", "A5"}, {"orientation-requested", "4"}, {"ColorModel", "Gray"}},
-                         true},
+        SavedOptionsCase{
+            "custom_size_and_colour_mode",
+            "qorprt-ps",
+            "Dest qorprt-ps media=Custom.100x150mm orientation-requested=5 "
+            "ColorModel=Gray\n",
+            11,
+            -1,
+            true,
+            {{"PageSize", "A5"}, {"orientation-requested", "4"}, {"ColorModel", "Gray"}},
+            true},
         SavedOptionsCase{"media_keyword",
                          "qorprt-pcl",
                          "Dest qorprt-pcl media=iso_a5_148x210mm\n",
@@ -295,8 +295,14 @@ INSTANTIATE_TEST_SUITE_P(
                          false,
                          {{"InputSlot", "Tray1"}, {"orientation-requested", "3"}},
                          true},
-        SavedOptionsCase{"no_file_before", "qorprt-ps", std::nullopt, 11, 1, false,
-                         {{"PageSize", "A5"}, {"InputSlot", "Upper"}}, true},
+        SavedOptionsCase{"no_file_before",
+                         "qorprt-ps",
+                         std::nullopt,
+                         11,
+                         1,
+                         false,
+                         {{"PageSize", "A5"}, {"InputSlot", "Upper"}},
+                         true},
         // The user's default printer, an instance and a comment stay as they are.
         SavedOptionsCase{"default_elsewhere_and_an_instance",
                          "qorprt-ps",

@@ -50,7 +50,7 @@ public:
     std::vector<DevMode> mergeInputs;                    // DocumentProperties inputs
     std::vector<std::pair<std::string, DevMode>> stores; // successful SetPrinter2 calls
     std::vector<std::pair<std::string, std::string>> restores; // successful RestoreDefaults
-    int32_t openHandles = 0;                             // handles not yet closed
+    int32_t openHandles = 0;                                   // handles not yet closed
 
     Expected<std::vector<std::string>> EnumPrinters() override;
     Expected<std::string> DefaultPrinter() override;

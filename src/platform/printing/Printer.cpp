@@ -12,8 +12,8 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <cstdlib>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <sys/statvfs.h>
@@ -111,8 +111,8 @@ public:
         std::error_code ec;
         if (fs::file_size(file_.path, ec) == 0 && !ec) {
             if (!out_->open(QIODevice::WriteOnly | QIODevice::Truncate))
-                return Fail("Spooldatei " + file_.path.string() + " verworfen: " +
-                            out_->errorString().toStdString());
+                return Fail("Spooldatei " + file_.path.string() +
+                            " verworfen: " + out_->errorString().toStdString());
             {
                 QPdfWriter blank(out_.get());
                 blank.setResolution(dpi_);
@@ -148,8 +148,8 @@ private:
             ::statvfs(file_.path.parent_path().c_str(), &vfs) == 0 && vfs.f_bavail == 0)
             why = std::strerror(ENOSPC);
         if (failed)
-            return Fail("Spooldatei " + file_.path.string() + " verworfen: Schreibfehler (" +
-                        why + ")");
+            return Fail("Spooldatei " + file_.path.string() + " verworfen: Schreibfehler (" + why +
+                        ")");
         return Ok();
     }
 

@@ -222,9 +222,9 @@ fs::path UserOptionsFile::DefaultPath() {
 
 UserOptionsFile::UserOptionsFile(fs::path path) : path_(std::move(path)) {}
 
-Status UserOptionsFile::ChangeOptions(
-    std::string_view dest, const std::vector<std::string>& remove,
-    const std::vector<std::pair<std::string, std::string>>& add) const {
+Status
+UserOptionsFile::ChangeOptions(std::string_view dest, const std::vector<std::string>& remove,
+                               const std::vector<std::pair<std::string, std::string>>& add) const {
     auto file = ReadWhole(path_);
     if (!file) return file.failure();
     Lines lines = SplitLines(file->text);

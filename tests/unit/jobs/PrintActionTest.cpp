@@ -143,11 +143,11 @@ struct ConditionCase {
     const char* name;
     int32_t firstBin;
     int32_t paperCode;
-    bool manyPapers;   // the driver lists more than 100 papers: fallback entries
-    int32_t chooseBin; // the user picks this BinListe entry afterwards; -1: leaves it
-    bool writes;       // defaults written and restored
-    int16_t source;    // written paper source (with DM_DEFAULTSOURCE), -1: none
-    int16_t paper;     // written paper size (with DM_PAPERSIZE), -1: none
+    bool manyPapers;       // the driver lists more than 100 papers: fallback entries
+    int32_t chooseBin;     // the user picks this BinListe entry afterwards; -1: leaves it
+    bool writes;           // defaults written and restored
+    int16_t source;        // written paper source (with DM_DEFAULTSOURCE), -1: none
+    int16_t paper;         // written paper size (with DM_PAPERSIZE), -1: none
     bool noBinOne = false; // the printer's bins lack code 1
     bool takesUp = true;   // the printer object takes up the written settings
 };

@@ -645,8 +645,9 @@ TEST_F(SaveAndRestore, TheRestoreWritesBackTheSpoolersFullCopyOfThatPrinter) {
     spooler["Laser"].fullDefaults = "Dest Laser InputSlot=Lower\n"; // what the change wrote
     ASSERT_TRUE(props.SetPrintProp("Laser", -2, -2, -2, -2));
     using Restore = std::pair<std::string, std::string>;
-    EXPECT_EQ(spooler.restores, (std::vector<Restore>{
-                                    {"Laser", "Dest Laser media=Custom.100x150mm ColorModel=Gray\n"}}));
+    EXPECT_EQ(
+        spooler.restores,
+        (std::vector<Restore>{{"Laser", "Dest Laser media=Custom.100x150mm ColorModel=Gray\n"}}));
     EXPECT_EQ(spooler.stores.size(), 1u) << "only the change went through SetPrinter2";
 
     // The copy belongs to Laser: another printer's restore writes the device mode.

@@ -29,7 +29,8 @@ void WriteAll(const fs::path& p, const std::string& text) {
 // The smallest document the printer delivers: a PDF with a whole trailer.
 std::string WholePdf() {
     const std::string body = "%PDF-1.4\n1 0 obj\n<< /Type /Catalog >>\nendobj\n";
-    return body + "xref\n0 2\n0000000000 65535 f \n0000000009 00000 n \ntrailer\n<< /Size 2 /Root 1 0 " +
+    return body +
+           "xref\n0 2\n0000000000 65535 f \n0000000009 00000 n \ntrailer\n<< /Size 2 /Root 1 0 " +
            "R >>\nstartxref\n" + std::to_string(body.size()) + "\n%%EOF\n";
 }
 

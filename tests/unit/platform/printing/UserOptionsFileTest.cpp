@@ -33,17 +33,20 @@ TEST(UserOptionsFile, ChangesTouchOnlyTheDestinationAndTheRestoreGivesTheFileBac
          "Dest Laser media=Custom.100x150mm orientation-requested=5 ColorModel=Gray\n",
          {{"PageSize", "A5"}, {"orientation-requested", "4"}},
          "Dest Laser ColorModel=Gray orientation-requested=4 PageSize=A5\n"},
-        {"only settings: the line and the empty file go", "Dest Laser media=iso_a5_148x210mm\n",
-         {}, std::nullopt},
+        {"only settings: the line and the empty file go",
+         "Dest Laser media=iso_a5_148x210mm\n",
+         {},
+         std::nullopt},
         {"the user's default line and other lines stay",
          "# mine\nDefault Other Duplex=None\nDest laser/draft InputSlot=Manual\n"
          "Dest Laser InputSlot=Manual Note=\"a b\"\nDest Zebra\n",
          {{"InputSlot", "Upper"}},
          "# mine\nDefault Other Duplex=None\nDest laser/draft InputSlot=Manual\n"
          "Dest Laser InputSlot=Upper Note=\"a b\"\nDest Zebra\n"},
-        {"the destination is the user's default",
-         "Default Laser media=A4", {}, "Default Laser\n"},
-        {"last line without line end", "Dest Other copies=2", {{"sides", "one-sided"}},
+        {"the destination is the user's default", "Default Laser media=A4", {}, "Default Laser\n"},
+        {"last line without line end",
+         "Dest Other copies=2",
+         {{"sides", "one-sided"}},
          "Dest Laser sides=one-sided\nDest Other copies=2"},
     };
     for (const EditCase& c : cases) {
