@@ -3,6 +3,7 @@
 #include "platform/printing/CupsHandles.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
