@@ -3,6 +3,7 @@
 #include <cups/cups.h>
 #include <cups/ppd.h>
 
+#include <cstdlib>
 #include <memory>
 
 namespace qorprt {
@@ -50,7 +51,13 @@ public:
     OptionArray() = default;
     OptionArray(const OptionArray&) = delete;
     OptionArray& operator=(const OptionArray&) = delete;
-    ~OptionArray() { cupsFreeOptions(count_, options_); }
+    // cupsFreeOptions leaves an array alone that Remove emptied.
+    ~OptionArray() {
+        if (count_ > 0)
+            cupsFreeOptions(count_, options_);
+        else
+            std::free(options_);
+    }
 
     void Add(const char* name, const char* value) {
         count_ = cupsAddOption(name, value, count_, &options_);
