@@ -68,6 +68,11 @@ public:
     bool Remove(const char* name) {
         const int before = count_;
         count_ = cupsRemoveOption(name, count_, &options_);
+        // cupsAddOption starts a new array when the count is 0: free the emptied one now.
+        if (count_ == 0 && options_) {
+            std::free(options_);
+            options_ = nullptr;
+        }
         return count_ != before;
     }
     const char* Get(const char* name) const { return cupsGetOption(name, count_, options_); }
