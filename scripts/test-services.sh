@@ -7,8 +7,12 @@
 #   qorprt-ps   generic PostScript (Default, Upper, Manual input slots; duplexer installed)
 #   qorprt-pcl  generic PCL (seven input slots; duplexer installed)
 #   qorprt-ps2  generic PostScript, deleted by the tests to check a vanished printer
+#   qorprt-tray generic PostScript whose Cassette slot is the lower tray (bins 7, 2, 4: no bin 1)
+#
+# A small file system (a 2 MiB tmpfs, QORPRT_TEST_SMALL_FS) for the tests of a full temporary
+# folder; mounting needs root, without it those tests skip.
 
-QORPRT_TEST_QUEUES=(qorprt-ps qorprt-pcl qorprt-ps2)
+QORPRT_TEST_QUEUES=(qorprt-ps qorprt-pcl qorprt-ps2 qorprt-tray)
 
 qorprt_cups_log() { echo "test-services: $*" >&2; }
 
@@ -17,6 +21,15 @@ qorprt_add_queue() {
     lpadmin -p "$1" -E -v "file://$QORPRT_TEST_OUT/$1.out" -m "drv:///sample.drv/$2" \
         -o Option1=True 2>&1 | { grep -v 'drivers are deprecated' >&2 || true; }
     lpstat -v "$1" >/dev/null 2>&1
+}
+
+# qorprt-tray: the PostScript queue's PPD with its "Upper" input slot named "Lower".
+qorprt_add_tray_queue() {
+    sed 's/InputSlot Upper\//InputSlot Lower\//' "$QORPRT_TEST_ROOT/etc/ppd/qorprt-ps.ppd" \
+        >"$QORPRT_TEST_ROOT/tray.ppd" &&
+        lpadmin -p qorprt-tray -E -v "file://$QORPRT_TEST_OUT/qorprt-tray.out" \
+            -P "$QORPRT_TEST_ROOT/tray.ppd" -o Option1=True &&
+        lpstat -v qorprt-tray >/dev/null 2>&1
 }
 
 start_test_services() {
@@ -104,7 +117,8 @@ EOF
 
     # Option1: the duplexer is installed (without it the PPDs forbid duplex).
     if ! qorprt_add_queue qorprt-ps generic.ppd || ! qorprt_add_queue qorprt-pcl generpcl.ppd ||
-        ! qorprt_add_queue qorprt-ps2 generic.ppd || ! lpadmin -d qorprt-ps; then
+        ! qorprt_add_queue qorprt-ps2 generic.ppd || ! qorprt_add_tray_queue ||
+        ! lpadmin -d qorprt-ps; then
         qorprt_cups_log "could not create the test queues"
         stop_test_services
         return 0
@@ -120,6 +134,13 @@ EOF
         sleep 0.1
     done
     [ $ok = 1 ] || qorprt_cups_log "queues not accepting jobs"
+
+    mkdir -p "$root/small"
+    if mount -t tmpfs -o size=2m,mode=1777 qorprt-small "$root/small" 2>/dev/null; then
+        export QORPRT_TEST_SMALL_FS="$root/small"
+    else
+        qorprt_cups_log "no small file system (needs root); full-folder tests will be skipped"
+    fi
     qorprt_cups_log "cupsd $QORPRT_CUPSD_PID on $CUPS_SERVER"
 }
 
@@ -143,6 +164,10 @@ stop_test_services() {
             export XDG_CONFIG_HOME=$QORPRT_SAVED_XDG_CONFIG_HOME
         fi
         unset QORPRT_SAVED_HOME QORPRT_SAVED_XDG_CONFIG_HOME
+    fi
+    if [ -n "${QORPRT_TEST_SMALL_FS:-}" ]; then
+        umount "$QORPRT_TEST_SMALL_FS" 2>/dev/null || umount -l "$QORPRT_TEST_SMALL_FS" || true
+        unset QORPRT_TEST_SMALL_FS
     fi
     if [ -n "${QORPRT_TEST_ROOT:-}" ] && [ -d "$QORPRT_TEST_ROOT" ]; then
         rm -rf "$QORPRT_TEST_ROOT"

@@ -3,6 +3,7 @@
 #include "jobs/MessageBoxes.h"
 #include "platform/printing/Spooler.h"
 #include "platform/system/Log.h"
+#include "platform/text/Encoding.h"
 #include "platform/text/Numbers.h"
 
 #include <algorithm>
@@ -220,6 +221,11 @@ bool PrinterProperties::SetPrintProp(const std::string& name, int32_t source, in
             std::memcpy(&m_devmode, &dm, kDevModeSize);
             savedThisPrint_ = printing_;
             WriteLog(2, "SetPrintProp: nach memcpy(&m_devmode,..)");
+            // Unreadable: the restore falls back to the device mode, and the write below says
+            // why it fails.
+            auto full = spooler_.SaveDefaults(handle);
+            fullDefaults_.reset();
+            if (full && *full) fullDefaults_ = FullDefaults{handle.Name(), std::move(**full)};
         }
 
         if (const std::string* entry = job_.BinListe.Selected()) source = EntryNumber(*entry, 7);
@@ -249,8 +255,13 @@ bool PrinterProperties::SetPrintProp(const std::string& name, int32_t source, in
         return false;
     }
 
-    if (!spooler_.SetPrinter2(handle, *merged)) {
-        WriteLog(10, "SetPrintProp: SetPrinter");
+    // The device mode holds only part of what the printer had; the spooler's saved copy holds
+    // all of it.
+    const Status stored = reset && fullDefaults_ && fullDefaults_->printer == handle.Name()
+                              ? spooler_.RestoreDefaults(handle, fullDefaults_->saved)
+                              : spooler_.SetPrinter2(handle, *merged);
+    if (!stored) {
+        WriteLog(10, "SetPrintProp: SetPrinter - " + Utf8ToCp1252(stored.error()));
         return false;
     }
     return true;

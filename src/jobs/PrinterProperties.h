@@ -4,6 +4,7 @@
 #include "platform/printing/DevMode.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,9 +48,18 @@ public:
     DevMode m_devmode{};     // the defaults saved by the last change; zeros at start
 
 private:
+    // What the spooler keeps of the printer's defaults beyond the device mode (for CUPS all of
+    // the user's saved options), saved together with m_devmode, so that the restore gives the
+    // printer back exactly what it had.
+    struct FullDefaults {
+        std::string printer;
+        std::string saved;
+    };
+
     Spooler& spooler_;
     JobSettings& job_;
     MessageBoxes& messages_;
+    std::optional<FullDefaults> fullDefaults_;
     bool printing_ = false;
     bool savedThisPrint_ = false;
 };

@@ -110,6 +110,21 @@ Expected<DevMode> ScriptedSpooler::DocumentProperties(PrinterHandle& printer, co
     return out;
 }
 
+Expected<std::optional<std::string>> ScriptedSpooler::SaveDefaults(PrinterHandle& printer) {
+    auto p = Find(printer);
+    if (!p) return p.failure();
+    return (*p)->fullDefaults;
+}
+
+Status ScriptedSpooler::RestoreDefaults(PrinterHandle& printer, const std::string& saved) {
+    auto p = Find(printer);
+    if (!p) return p.failure();
+    if ((*p)->refuseRestore) return Fail("restore refused", (*p)->refuseRestore);
+    (*p)->fullDefaults = saved;
+    restores.emplace_back(printer.Name(), saved);
+    return Ok();
+}
+
 Expected<int32_t> ScriptedSpooler::Resolution(PrinterHandle& printer) {
     auto p = Find(printer);
     if (!p) return p.failure();

@@ -22,6 +22,9 @@ public:
         // What DocumentProperties without input gives (the driver's own defaults).
         DevMode driverDefault;
         std::string portName = "LPT1:";
+        // What SaveDefaults reports (a spooler that keeps more than the device mode holds);
+        // none: the device mode holds it all.
+        std::optional<std::string> fullDefaults;
 
         // Refusals with the error code the call fails with; 0: the call succeeds.
         int32_t refuseOpen = 0;
@@ -32,6 +35,7 @@ public:
         int32_t refusePapers = 0;
         int32_t refuseBins = 0;
         int32_t refuseSubmit = 0;
+        int32_t refuseRestore = 0; // RestoreDefaults
     };
 
     // Adds a printer with stored defaults: A4, automatic source, simplex, portrait.
@@ -47,9 +51,10 @@ public:
     std::vector<std::string> opened;                     // every OpenPrinter name, refused ones too
     std::vector<DevMode> mergeInputs;                    // DocumentProperties inputs
     std::vector<std::pair<std::string, DevMode>> stores; // successful SetPrinter2 calls
-    int32_t openHandles = 0;                             // handles not yet closed
-    std::vector<std::string> defaultsSet;                // SetDefaultPrinter calls
-    std::vector<std::string> submitted;                  // titles of accepted documents
+    std::vector<std::pair<std::string, std::string>> restores; // successful RestoreDefaults
+    int32_t openHandles = 0;                                   // handles not yet closed
+    std::vector<std::string> defaultsSet;                      // SetDefaultPrinter calls
+    std::vector<std::string> submitted;                        // titles of accepted documents
 
     Expected<std::vector<std::string>> EnumPrinters() override;
     Expected<std::string> DefaultPrinter() override;
@@ -62,6 +67,8 @@ public:
     // With input: the input as the driver accepts it; a flagged paper or source the printer does
     // not offer keeps the stored value, as a driver's validation does.
     Expected<DevMode> DocumentProperties(PrinterHandle& printer, const DevMode* in) override;
+    Expected<std::optional<std::string>> SaveDefaults(PrinterHandle& printer) override;
+    Status RestoreDefaults(PrinterHandle& printer, const std::string& saved) override;
     Expected<int32_t> Resolution(PrinterHandle& printer) override;
     Status SubmitDocument(PrinterHandle& printer, const std::string& pdfPath,
                           const std::string& title, const DevMode& devMode) override;

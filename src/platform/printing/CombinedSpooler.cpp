@@ -98,6 +98,15 @@ Expected<DevMode> CombinedSpooler::DocumentProperties(PrinterHandle& printer, co
                     [&](Spooler& s, PrinterHandle& h) { return s.DocumentProperties(h, in); });
 }
 
+Expected<std::optional<std::string>> CombinedSpooler::SaveDefaults(PrinterHandle& printer) {
+    return Dispatch(printer, [](Spooler& s, PrinterHandle& h) { return s.SaveDefaults(h); });
+}
+
+Status CombinedSpooler::RestoreDefaults(PrinterHandle& printer, const std::string& saved) {
+    return Dispatch(printer,
+                    [&](Spooler& s, PrinterHandle& h) { return s.RestoreDefaults(h, saved); });
+}
+
 Expected<int32_t> CombinedSpooler::Resolution(PrinterHandle& printer) {
     return Dispatch(printer, [](Spooler& s, PrinterHandle& h) { return s.Resolution(h); });
 }

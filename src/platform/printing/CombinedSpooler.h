@@ -26,6 +26,8 @@ public:
     Expected<std::vector<PaperInfo>> Papers(PrinterHandle& printer) override;
     Expected<std::vector<BinInfo>> Bins(PrinterHandle& printer) override;
     Expected<DevMode> DocumentProperties(PrinterHandle& printer, const DevMode* in) override;
+    Expected<std::optional<std::string>> SaveDefaults(PrinterHandle& printer) override;
+    Status RestoreDefaults(PrinterHandle& printer, const std::string& saved) override;
     Expected<int32_t> Resolution(PrinterHandle& printer) override;
     Status SubmitDocument(PrinterHandle& printer, const std::string& pdfPath,
                           const std::string& title, const DevMode& devMode) override;

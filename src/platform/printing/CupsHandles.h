@@ -3,6 +3,7 @@
 #include <cups/cups.h>
 #include <cups/ppd.h>
 
+#include <cstdlib>
 #include <memory>
 
 namespace qorprt {
@@ -50,10 +51,29 @@ public:
     OptionArray() = default;
     OptionArray(const OptionArray&) = delete;
     OptionArray& operator=(const OptionArray&) = delete;
-    ~OptionArray() { cupsFreeOptions(count_, options_); }
+    // cupsFreeOptions leaves an array alone that Remove emptied.
+    ~OptionArray() {
+        if (count_ > 0)
+            cupsFreeOptions(count_, options_);
+        else
+            std::free(options_);
+    }
 
     void Add(const char* name, const char* value) {
         count_ = cupsAddOption(name, value, count_, &options_);
+    }
+    // Adds the options of a text as lpoptions lines and command lines write them.
+    void Parse(const char* text) { count_ = cupsParseOptions(text, count_, &options_); }
+    // True when the option was there.
+    bool Remove(const char* name) {
+        const int before = count_;
+        count_ = cupsRemoveOption(name, count_, &options_);
+        // cupsAddOption starts a new array when the count is 0: free the emptied one now.
+        if (count_ == 0 && options_) {
+            std::free(options_);
+            options_ = nullptr;
+        }
+        return count_ != before;
     }
     const char* Get(const char* name) const { return cupsGetOption(name, count_, options_); }
     int count() const { return count_; }

@@ -1,6 +1,7 @@
 #include "platform/printing/CupsSpooler.h"
 
 #include "platform/printing/CupsHandles.h"
+#include "platform/printing/UserOptionsFile.h"
 
 #include <QString>
 #include <algorithm>
@@ -494,32 +495,46 @@ Status CupsSpooler::SetPrinter2(PrinterHandle& printer, const DevMode& devMode) 
     DestArray dests;
     auto v = ViewDest(printer, dests);
     if (!v) return v.failure();
-    http_t* http = v->state->http.get();
     const MediaCatalog& cat = *v->catalog;
-    cups_dest_t* dest = v->dest;
+    const cups_dest_t* dest = v->dest;
     const PrintSettings wanted = MergeDevMode(
         SettingsFromOptions(cat, dest->num_options, dest->options), devMode, cat.papers, cat.bins);
 
-    for (const char* name : kSettingOptions)
-        dest->num_options = cupsRemoveOption(name, dest->num_options, &dest->options);
     // Only what differs from the driver's defaults is saved, so restoring the defaults leaves
-    // the user's option file as it was.
+    // the user's option file as it was. The user's other options stay untouched.
     const PrintSettings& base = cat.driverDefaults;
-    auto add = [dest](const char* name, const std::string& value) {
-        dest->num_options = cupsAddOption(name, value.c_str(), dest->num_options, &dest->options);
-    };
+    std::vector<std::pair<std::string, std::string>> add;
     if (wanted.paper != base.paper)
         if (const std::string* kw = KeywordOf(cat.paperKeywords, cat.papers, wanted.paper))
-            add(cat.fromPpd ? "PageSize" : "media", *kw);
+            add.emplace_back(cat.fromPpd ? "PageSize" : "media", *kw);
     if (wanted.source != base.source)
         if (const std::string* kw = KeywordOf(cat.binKeywords, cat.bins, wanted.source))
-            add(cat.fromPpd ? "InputSlot" : "media-source", *kw);
-    if (wanted.duplex != base.duplex) add("sides", SidesFor(wanted.duplex));
+            add.emplace_back(cat.fromPpd ? "InputSlot" : "media-source", *kw);
+    if (wanted.duplex != base.duplex) add.emplace_back("sides", SidesFor(wanted.duplex));
     if (wanted.orientation != base.orientation)
-        add("orientation-requested", wanted.orientation == DMORIENT_LANDSCAPE ? "4" : "3");
-    if (wanted.copies != base.copies) add("copies", std::to_string(wanted.copies));
-    if (cupsSetDests2(http, dests.count(), dests.data()) != 0)
-        return LastError("cannot save the settings of " + printer.Name());
+        add.emplace_back("orientation-requested",
+                         wanted.orientation == DMORIENT_LANDSCAPE ? "4" : "3");
+    if (wanted.copies != base.copies) add.emplace_back("copies", std::to_string(wanted.copies));
+    const std::vector<std::string> remove(std::begin(kSettingOptions), std::end(kSettingOptions));
+    const Status saved = UserOptionsFile().ChangeOptions(printer.Name(), remove, add);
+    if (!saved) return Fail("cannot save the settings of " + printer.Name() + ": " + saved.error());
+    return Ok();
+}
+
+Expected<std::optional<std::string>> CupsSpooler::SaveDefaults(PrinterHandle& printer) {
+    auto s = StateOf(printer);
+    if (!s) return s.failure();
+    auto saved = UserOptionsFile().Save(printer.Name());
+    if (!saved) return saved.failure();
+    return std::optional<std::string>(std::move(*saved));
+}
+
+Status CupsSpooler::RestoreDefaults(PrinterHandle& printer, const std::string& saved) {
+    auto s = StateOf(printer);
+    if (!s) return s.failure();
+    const Status restored = UserOptionsFile().Restore(printer.Name(), saved);
+    if (!restored)
+        return Fail("cannot restore the settings of " + printer.Name() + ": " + restored.error());
     return Ok();
 }
 

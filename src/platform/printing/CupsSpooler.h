@@ -12,8 +12,10 @@ class CupsConnection;
 // scheduler). Papers and bins come from the queue's PPD (PageSize and InputSlot) or, for
 // driverless queues, from the supported media and media sources; they get Windows codes (see
 // PaperTables). A printer's stored defaults are the user's saved options for the destination,
-// the file `lpoptions -p NAME -o ...` writes; settings equal to the driver's own defaults are
-// removed from it rather than written, so a restore leaves the file as it was.
+// the file `lpoptions -p NAME -o ...` writes (UserOptionsFile); settings equal to the driver's own
+// defaults are removed from it rather than written. SaveDefaults keeps the destination's lines of
+// that file as text and RestoreDefaults writes exactly those back, with every option the device
+// mode cannot hold. Neither ever writes the user's default destination.
 class CupsSpooler : public Spooler {
 public:
     // The connection timeout: an unreachable or hung server must not stall the program.
@@ -28,6 +30,8 @@ public:
     Expected<std::vector<PaperInfo>> Papers(PrinterHandle& printer) override;
     Expected<std::vector<BinInfo>> Bins(PrinterHandle& printer) override;
     Expected<DevMode> DocumentProperties(PrinterHandle& printer, const DevMode* in) override;
+    Expected<std::optional<std::string>> SaveDefaults(PrinterHandle& printer) override;
+    Status RestoreDefaults(PrinterHandle& printer, const std::string& saved) override;
     Expected<int32_t> Resolution(PrinterHandle& printer) override;
     Status SubmitDocument(PrinterHandle& printer, const std::string& pdfPath,
                           const std::string& title, const DevMode& devMode) override;

@@ -1,5 +1,6 @@
 #include "platform/printing/PdfPrinterSpooler.h"
 
+#include "platform/printing/SpoolCheck.h"
 #include "platform/text/Numbers.h"
 
 #include <cerrno>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qorprt {
@@ -44,24 +46,40 @@ KeyValues ReadKeyValues(const fs::path& file) {
     return values;
 }
 
-// Written to a temporary file and renamed over the old one, so a crash never leaves half a file.
+// Written to a new file of this write's own and renamed over the old one, so that a crash never
+// leaves half a file and two instances saving at once never write into each other's file: the
+// settings file is always one whole version.
 Status WriteKeyValues(const fs::path& file, const KeyValues& values) {
     std::error_code ec;
     fs::create_directories(file.parent_path(), ec);
     if (ec) return Fail("cannot create " + file.parent_path().string() + ": " + ec.message());
-    const fs::path temp = file.string() + ".new";
-    {
-        std::ofstream out(temp, std::ios::trunc);
-        out << "# QorPrt PDF printer settings\n";
-        for (const auto& [key, value] : values)
-            out << key << '=' << value << '\n';
-        out.flush();
-        if (!out) return Fail("cannot write " + temp.string());
+    std::string text = "# QorPrt PDF printer settings\n";
+    for (const auto& [key, value] : values)
+        text += key + '=' + value + '\n';
+    std::string temp = file.string() + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return Fail("cannot write " + file.string() + ": " + std::strerror(errno));
+    for (size_t done = 0; done < text.size();) {
+        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) {
+            const std::string why = put < 0 ? std::strerror(errno) : "nothing written";
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return Fail("cannot write " + temp + ": " + why);
+        }
+        done += static_cast<size_t>(put);
     }
-    fs::rename(temp, file, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return Fail("cannot replace " + file.string());
+    const int modeError = ::fchmod(fd, 0644) == 0 ? 0 : errno;
+    if (::close(fd) != 0 || modeError != 0) {
+        const std::string why = std::strerror(modeError != 0 ? modeError : errno);
+        ::unlink(temp.c_str());
+        return Fail("cannot write " + temp + ": " + why);
+    }
+    if (::rename(temp.c_str(), file.c_str()) != 0) {
+        const std::string why = std::strerror(errno);
+        ::unlink(temp.c_str());
+        return Fail("cannot replace " + file.string() + ": " + why);
     }
     return Ok();
 }
@@ -215,6 +233,8 @@ Status PdfPrinterSpooler::SubmitDocument(PrinterHandle& printer, const std::stri
     // The spool document already has the device mode's paper and orientation; bins and duplex
     // mean nothing to a file.
     if (auto ok = CheckHandle(printer); !ok) return ok;
+    // An empty or cut-short document is not delivered as a PDF.
+    if (Status whole = CheckSpoolDocument(pdfPath); !whole) return whole;
     auto written = CopyToNewFile(pdfPath, OutputFolder(), PdfFileStem(title));
     if (!written) return written.failure();
     lastOutput_ = *written;

@@ -1,17 +1,22 @@
 #include "platform/printing/Printer.h"
 
+#include "platform/printing/SpoolCheck.h"
 #include "platform/system/Errors.h"
 #include "platform/text/Encoding.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace qorprt {
@@ -61,7 +66,8 @@ fs::path NewSpoolFile() {
 } // namespace
 
 // One spool document (or the scratch document between documents): the PDF writer, the canvas
-// drawing on it and, for a real document, its file, removed when the document goes.
+// drawing on it and, for a real document, its file, removed when the document goes. The writer
+// writes through a file of our own, whose error state tells whether every byte reached the disk.
 class Printer::Document {
 public:
     Document(const QPageLayout& layout, int32_t dpi, const std::string& title,
@@ -72,7 +78,11 @@ public:
             buffer_->open(QIODevice::WriteOnly);
             writer_ = std::make_unique<QPdfWriter>(buffer_.get());
         } else {
-            writer_ = std::make_unique<QPdfWriter>(QString::fromStdString(file_.path.string()));
+            out_ = std::make_unique<QFile>(QString::fromStdString(file_.path.string()));
+            if (!out_->open(QIODevice::WriteOnly | QIODevice::Truncate))
+                throw EPrinter("Cannot open the spool document " + file_.path.string() + ": " +
+                               out_->errorString().toStdString());
+            writer_ = std::make_unique<QPdfWriter>(out_.get());
         }
         writer_->setResolution(dpi);
         writer_->setPageLayout(layout);
@@ -93,19 +103,27 @@ public:
         ++pages_;
     }
     // Ends the drawing and completes the file: a document nobody painted on still gets its
-    // pages, blank.
-    const fs::path& Finish() {
+    // pages, blank. Fails, saying why, when the file did not come out whole (a full disk).
+    Expected<fs::path> Finish() {
         canvas_.reset();
         writer_.reset();
+        if (Status written = CloseFile(); !written) return written.failure();
         std::error_code ec;
-        if (fs::file_size(file_.path, ec) == 0 || ec) {
-            QPdfWriter blank(QString::fromStdString(file_.path.string()));
-            blank.setResolution(dpi_);
-            blank.setPageLayout(layout_);
-            QPainter painter(&blank);
-            for (int i = 1; i < pages_; ++i)
-                blank.newPage();
+        if (fs::file_size(file_.path, ec) == 0 && !ec) {
+            if (!out_->open(QIODevice::WriteOnly | QIODevice::Truncate))
+                return Fail("Spooldatei " + file_.path.string() +
+                            " verworfen: " + out_->errorString().toStdString());
+            {
+                QPdfWriter blank(out_.get());
+                blank.setResolution(dpi_);
+                blank.setPageLayout(layout_);
+                QPainter painter(&blank);
+                for (int i = 1; i < pages_; ++i)
+                    blank.newPage();
+            }
+            if (Status written = CloseFile(); !written) return written.failure();
         }
+        if (Status whole = CheckSpoolDocument(file_.path); !whole) return whole.failure();
         return file_.path;
     }
 
@@ -119,10 +137,27 @@ private:
         }
     };
 
+    // A write that failed on the way (the writer does not look) stays in the file's error.
+    Status CloseFile() {
+        const bool failed = !out_->flush() || out_->error() != QFileDevice::NoError;
+        std::string why = out_->errorString().toStdString();
+        out_->close();
+        // A write cut short by a full disk leaves no error number behind; say what it was.
+        struct statvfs vfs {};
+        if (failed && (why.empty() || why == "Unknown error") &&
+            ::statvfs(file_.path.parent_path().c_str(), &vfs) == 0 && vfs.f_bavail == 0)
+            why = std::strerror(ENOSPC);
+        if (failed)
+            return Fail("Spooldatei " + file_.path.string() + " verworfen: Schreibfehler (" + why +
+                        ")");
+        return Ok();
+    }
+
     SpoolFile file_;
     QPageLayout layout_;
     int32_t dpi_;
     std::unique_ptr<QBuffer> buffer_;
+    std::unique_ptr<QFile> out_;
     std::unique_ptr<QPdfWriter> writer_;
     std::unique_ptr<qorprt::Canvas> canvas_;
     int pages_ = 1;
@@ -354,13 +389,15 @@ void Printer::BeginDoc() {
 Status Printer::EndDoc() {
     if (!Printing()) throw EPrinter(kNotPrinting);
     std::unique_ptr<Document> document = std::move(document_);
-    const fs::path& file = document->Finish();
+    // A document that did not come out whole is discarded, never submitted.
+    const auto file = document->Finish();
     Status result = Ok();
-    auto handle = spooler_.OpenPrinter(current_);
-    if (!handle) {
+    if (!file) {
+        result = file.failure();
+    } else if (auto handle = spooler_.OpenPrinter(current_); !handle) {
         result = handle.failure();
     } else {
-        result = spooler_.SubmitDocument(*handle, file.string(), Cp1252ToUtf8(Title), *devMode_);
+        result = spooler_.SubmitDocument(*handle, file->string(), Cp1252ToUtf8(Title), *devMode_);
     }
     lastError_ = result.error();
     return result;

@@ -61,8 +61,10 @@ public:
     // Starts a document. Raises EPrinter while printing, with no printer, or when the spool
     // document cannot be created.
     void BeginDoc();
-    // Ends the document and submits it with the device mode. Raises EPrinter when not printing;
-    // a failed submission is returned (and kept in LastError()), the document is gone anyway.
+    // Ends the document and submits it with the device mode. Raises EPrinter when not printing.
+    // A spool document that did not come out whole (a full temporary folder) is not submitted;
+    // that and a failed submission are returned (and kept in LastError()), and the document is
+    // gone anyway. Spool documents are files in the temporary folder (QDir::tempPath()).
     Status EndDoc();
     // Discards the document. Raises EPrinter when not printing.
     void Abort();

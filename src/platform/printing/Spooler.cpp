@@ -2,6 +2,14 @@
 
 namespace qorprt {
 
+Expected<std::optional<std::string>> Spooler::SaveDefaults(PrinterHandle&) {
+    return std::optional<std::string>();
+}
+
+Status Spooler::RestoreDefaults(PrinterHandle& printer, const std::string&) {
+    return Fail("no saved defaults for " + printer.Name());
+}
+
 DevMode ToDevMode(std::string_view printerName, const PrintSettings& settings) {
     DevMode dm = MakeDevMode(printerName, settings.paper, settings.orientation, settings.source,
                              settings.duplex);

@@ -71,6 +71,12 @@ public:
     // DocumentProperties: the printer's stored defaults, with the flagged fields of `in` merged
     // in where the printer offers them (DM_IN_BUFFER | DM_OUT_BUFFER); `in` null: DM_OUT_BUFFER.
     virtual Expected<DevMode> DocumentProperties(PrinterHandle& printer, const DevMode* in) = 0;
+    // The printer's stored defaults in full, in the spooler's own form, for RestoreDefaults:
+    // also what a device mode cannot hold (custom sizes, colour modes, driver options). None
+    // (the default) when the device mode holds them all and SetPrinter2 gives them back.
+    virtual Expected<std::optional<std::string>> SaveDefaults(PrinterHandle& printer);
+    // Gives the printer back exactly the stored defaults that SaveDefaults returned for it.
+    virtual Status RestoreDefaults(PrinterHandle& printer, const std::string& saved);
     // The printer's resolution in dots per inch.
     virtual Expected<int32_t> Resolution(PrinterHandle& printer) = 0;
     // Spools a finished PDF document under the title with the device mode's settings; the

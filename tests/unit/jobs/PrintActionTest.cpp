@@ -143,11 +143,13 @@ struct ConditionCase {
     const char* name;
     int32_t firstBin;
     int32_t paperCode;
-    bool manyPapers;   // the driver lists more than 100 papers: fallback entries
-    int32_t chooseBin; // the user picks this BinListe entry afterwards; -1: leaves it
-    bool writes;       // defaults written and restored
-    int16_t source;    // written paper source (with DM_DEFAULTSOURCE), -1: none
-    int16_t paper;     // written paper size (with DM_PAPERSIZE), -1: none
+    bool manyPapers;       // the driver lists more than 100 papers: fallback entries
+    int32_t chooseBin;     // the user picks this BinListe entry afterwards; -1: leaves it
+    bool writes;           // defaults written and restored
+    int16_t source;        // written paper source (with DM_DEFAULTSOURCE), -1: none
+    int16_t paper;         // written paper size (with DM_PAPERSIZE), -1: none
+    bool noBinOne = false; // the printer's bins lack code 1
+    bool takesUp = true;   // the printer object takes up the written settings
 };
 
 class PrintConditionsTest : public ::testing::TestWithParam<ConditionCase> {};
@@ -163,6 +165,7 @@ TEST_P(PrintConditionsTest, WritesAndRestoresTheDefaultsOnlyWhenTheJobAsks) {
     if (c.manyPapers)
         for (int16_t code = 256; code < 360; ++code)
             laser.papers.push_back({code, "Format " + std::to_string(code), 1000, 1000});
+    if (c.noBinOne) laser.bins = {{7, "Automatisch"}, {2, "Fach 2"}, {4, "Manuell"}};
     const DevMode original = *laser.stored;
     Printer printer(spooler, [](QPdfWriter&, int32_t dpi) -> std::unique_ptr<Canvas> {
         return std::make_unique<RecordingCanvas>(dpi);
@@ -200,6 +203,9 @@ TEST_P(PrintConditionsTest, WritesAndRestoresTheDefaultsOnlyWhenTheJobAsks) {
         EXPECT_EQ(written.dmPaperSize, c.paper) << c.name;
     }
     EXPECT_TRUE(spooler.stores[1].second == original) << c.name;
+    EXPECT_EQ(log.find("AusdruckClick: vor Prntr->SetPrinter: Laser") != std::string::npos,
+              c.takesUp)
+        << c.name;
     EXPECT_NE(log.find(" 4 PID="), std::string::npos);
     EXPECT_NE(log.find(": AusdruckClick: vor SetPrintProp: Laser\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find(": AusdruckClick: nach SetPrintProp (reset): Laser\r\n"), std::string::npos);
@@ -217,7 +223,10 @@ INSTANTIATE_TEST_SUITE_P(
         // /F11 selects A5.
         ConditionCase{"paper code", -1, 11, false, -1, true, -1, 11},
         // The user picks tray 2 in the window.
-        ConditionCase{"user bin", -1, -1, false, 2, true, 2, -1}),
+        ConditionCase{"user bin", -1, -1, false, 2, true, 2, -1},
+        // /b1 on a printer without bin 1: nothing is selected, yet the settings are written
+        // and restored (without a source); the printer object does not take them up.
+        ConditionCase{"first bin not offered", 1, -1, false, -1, true, -1, -1, true, false}),
     [](const ::testing::TestParamInfo<ConditionCase>& param) {
         std::string name = param.param.name;
         for (char& ch : name)

@@ -508,7 +508,9 @@ TEST_F(PrinterPropertiesTest, EveryFailureLogsItsLineAndLeavesTheDefaults) {
          "SetPrintProp: DocumentProperties NULL,NULL"},
         {[](auto& p) { p.refuseMerge = kErrorGenFailure; },
          "SetPrintProp: DocumentProperties pDevMode,pDevMode"},
-        {[](auto& p) { p.refuseSetPrinter2 = kErrorAccessDenied; }, "SetPrintProp: SetPrinter"},
+        // The spooler's reason goes with the line.
+        {[](auto& p) { p.refuseSetPrinter2 = kErrorAccessDenied; },
+         "SetPrintProp: SetPrinter - SetPrinter refused"},
     };
     for (const auto& [script, line] : cases) {
         for (int32_t paper : {-1, -2}) {
@@ -634,6 +636,31 @@ TEST_F(SaveAndRestore, ARestoreInAPrintThatSavedNothingWritesNothing) {
     const std::vector<LogEntry> log = Log();
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), (LogEntry{10, "SetPrintProp: keine gesicherten Einstellungen"}));
+}
+
+TEST_F(SaveAndRestore, TheRestoreWritesBackTheSpoolersFullCopyOfThatPrinter) {
+    spooler["Laser"].fullDefaults = "Dest Laser media=Custom.100x150mm ColorModel=Gray\n";
+    spooler.Add("Zebra");
+    Switch(DMBIN_LOWER);
+    spooler["Laser"].fullDefaults = "Dest Laser InputSlot=Lower\n"; // what the change wrote
+    ASSERT_TRUE(props.SetPrintProp("Laser", -2, -2, -2, -2));
+    using Restore = std::pair<std::string, std::string>;
+    EXPECT_EQ(
+        spooler.restores,
+        (std::vector<Restore>{{"Laser", "Dest Laser media=Custom.100x150mm ColorModel=Gray\n"}}));
+    EXPECT_EQ(spooler.stores.size(), 1u) << "only the change went through SetPrinter2";
+
+    // The copy belongs to Laser: another printer's restore writes the device mode.
+    ASSERT_TRUE(props.SetPrintProp("Zebra", -2, -2, -2, -2));
+    EXPECT_EQ(spooler.restores.size(), 1u);
+    ASSERT_EQ(spooler.stores.size(), 2u);
+    EXPECT_EQ(spooler.stores[1].first, "Zebra");
+
+    spooler["Laser"].refuseRestore = kErrorAccessDenied;
+    EXPECT_FALSE(props.SetPrintProp("Laser", -2, -2, -2, -2));
+    const std::vector<LogEntry> log = Log();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), (LogEntry{10, "SetPrintProp: SetPrinter - restore refused"}));
 }
 
 // --- The built-in PDF printer ---

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace qorprt {
 namespace {
@@ -24,6 +26,14 @@ void WriteAll(const fs::path& p, const std::string& text) {
     out << text;
 }
 
+// The smallest document the printer delivers: a PDF with a whole trailer.
+std::string WholePdf() {
+    const std::string body = "%PDF-1.4\n1 0 obj\n<< /Type /Catalog >>\nendobj\n";
+    return body +
+           "xref\n0 2\n0000000000 65535 f \n0000000009 00000 n \ntrailer\n<< /Size 2 /Root 1 0 " +
+           "R >>\nstartxref\n" + std::to_string(body.size()) + "\n%%EOF\n";
+}
+
 // A PDF printer with its settings file and output folder in a temporary folder.
 class PdfPrinterSpoolerTest : public ::testing::Test {
 protected:
@@ -33,7 +43,7 @@ protected:
         out = root / "out";
         setenv("QORPRT_PDF_DIR", out.c_str(), 1);
         source = root / "spool.pdf";
-        WriteAll(source, "%PDF-1.4 test document\n");
+        WriteAll(source, WholePdf());
     }
     void TearDown() override { unsetenv("QORPRT_PDF_DIR"); }
 
@@ -134,13 +144,85 @@ TEST_F(PdfPrinterSpoolerTest, DocumentsNeverOverwriteEarlierOnes) {
     EXPECT_EQ(written[1], out / "R4711.PRT (2).pdf");
     EXPECT_EQ(written[2], out / "R4711.PRT (3).pdf");
     for (const fs::path& p : written)
-        EXPECT_EQ(ReadAll(p), "%PDF-1.4 test document\n");
+        EXPECT_EQ(ReadAll(p), WholePdf());
 
     // A file the user put there keeps its content.
     WriteAll(out / "Brief.pdf", "mine");
     ASSERT_TRUE(spooler.SubmitDocument(h, source, "/home/u/Brief", dm).ok());
     EXPECT_EQ(spooler.LastOutput(), out / "Brief (2).pdf");
     EXPECT_EQ(ReadAll(out / "Brief.pdf"), "mine");
+}
+
+TEST_F(PdfPrinterSpoolerTest, ABrokenDocumentIsNeverDelivered) {
+    PrinterHandle h = Open();
+    const std::string whole = WholePdf();
+    for (const std::string& broken : {std::string(), whole.substr(0, whole.size() - 8)}) {
+        WriteAll(source, broken);
+        const Status s = spooler.SubmitDocument(h, source, "R4711.PRT", DevMode{});
+        EXPECT_NE(s.error().find("Spooldatei " + source.string() + " verworfen: "),
+                  std::string::npos)
+            << s.error();
+        EXPECT_FALSE(fs::exists(out / "R4711.PRT.pdf"));
+    }
+}
+
+// Two instances (the running one and one started with /N) store the printer's defaults at the
+// same time: every save succeeds and the file is always one whole version of one of them.
+TEST_F(PdfPrinterSpoolerTest, ConcurrentSavesOfTwoProcessesNeverFailNorMix) {
+    constexpr int kSaves = 2000;
+    const fs::path settings = spooler.SettingsFile();
+    // Each process writes its own consistent pair of paper and orientation.
+    auto saveLoop = [&](int16_t paper, int16_t orientation) {
+        PdfPrinterSpooler mine(settings);
+        auto h = mine.OpenPrinter(PdfPrinterSpooler::kName);
+        int failures = h.ok() ? 0 : 1;
+        const DevMode dm = MakeDevMode("", paper, orientation, DMBIN_AUTO, DMDUP_SIMPLEX);
+        for (int i = 0; h.ok() && i < kSaves; ++i)
+            failures += mine.SetPrinter2(*h, dm).ok() ? 0 : 1;
+        return failures;
+    };
+    std::vector<pid_t> children;
+    for (const auto& [paper, orientation] :
+         {std::pair<int16_t, int16_t>{DMPAPER_A5, DMORIENT_LANDSCAPE},
+          std::pair<int16_t, int16_t>{DMPAPER_LETTER, DMORIENT_PORTRAIT}}) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) _exit(std::min(saveLoop(paper, orientation), 100));
+        children.push_back(pid);
+    }
+    // Meanwhile the file is read as a third instance would read it.
+    int reads = 0, torn = 0;
+    std::vector<int> statuses(children.size(), -1);
+    for (size_t ended = 0; ended < children.size();) {
+        for (size_t i = 0; i < children.size(); ++i) {
+            int status = 0;
+            if (statuses[i] == -1 && waitpid(children[i], &status, WNOHANG) == children[i]) {
+                statuses[i] = status;
+                ++ended;
+            }
+        }
+        const std::string text = ReadAll(settings);
+        if (text.empty()) continue; // not written yet
+        ++reads;
+        const bool a5 = text.find("\npaper=11\n") != std::string::npos &&
+                        text.find("\norientation=2\n") != std::string::npos;
+        const bool letter = text.find("\npaper=1\n") != std::string::npos &&
+                            text.find("\norientation=1\n") != std::string::npos;
+        if (!text.starts_with("# QorPrt PDF printer settings\n") || a5 == letter ||
+            !text.ends_with("source=7\n"))
+            ++torn;
+    }
+    for (int status : statuses) {
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "saves failed";
+    }
+    EXPECT_GT(reads, 0);
+    EXPECT_EQ(torn, 0) << "of " << reads << " reads";
+    // Nothing of the writes is left beside the settings file.
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(settings.parent_path()))
+        files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, 1);
 }
 
 TEST_F(PdfPrinterSpoolerTest, SubmitReportsAMissingSpoolFile) {
