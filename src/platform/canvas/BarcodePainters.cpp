@@ -4,7 +4,7 @@
 
 #include <QPainter>
 
-#include <algorithm>
+#include <cmath>
 
 namespace qorprt {
 
@@ -35,10 +35,14 @@ double PaintBars(QPainter& painter, const QPointF& topLeft, double module, doubl
 
 double PaintCode128Run(QPainter& painter, const QPointF& topLeft, double pixelSize,
                        std::string_view text) {
-    const BarFontMetrics metrics = BarcodeFontMetrics(BarcodeFont::Code128, pixelSize);
+    // Modules are whole pixels of the device, also where the painter scales its coordinates.
+    const QTransform device = painter.deviceTransform();
+    double scale = std::hypot(device.m11(), device.m12());
+    if (!(scale > 0) || !std::isfinite(scale)) scale = 1;
+    const BarFontMetrics metrics = BarcodeFontMetrics(BarcodeFont::Code128, pixelSize * scale);
     std::vector<BarElement> elements;
     AppendBarElements(BarcodeFont::Code128, text, elements);
-    return PaintBars(painter, topLeft, metrics.module, metrics.height, elements,
+    return PaintBars(painter, topLeft, metrics.module / scale, metrics.height / scale, elements,
                      painter.pen().color());
 }
 

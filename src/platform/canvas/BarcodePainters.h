@@ -20,11 +20,13 @@ double PaintBars(QPainter& painter, const QPointF& topLeft, double module, doubl
                  const std::vector<BarElement>& elements, const QColor& color);
 
 // The painters the PDF engine is given. Both draw in the painter's pen colour, as text is
-// drawn, and raise EBarcodeError as the canvas does.
+// drawn; PaintPdf417Symbol raises EBarcodeError for data zint cannot encode, as the canvas does.
 
 // Draws `text` in the built-in Code 128 font as bars with the text cell's top-left corner at
 // topLeft; pixelSize is the font's em height in the painter's device units; returns the width
-// drawn.
+// drawn. Modules are whole device pixels by the same rule as the canvas's, so the bars match the
+// printed page drawn at the same resolution (under a scaling painter, whole pixels of its
+// device).
 double PaintCode128Run(QPainter& painter, const QPointF& topLeft, double pixelSize,
                        std::string_view text);
 

@@ -9,9 +9,11 @@
 
 #include <zint.h>
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace qorprt {
 namespace {

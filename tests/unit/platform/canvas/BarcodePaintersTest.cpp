@@ -77,16 +77,22 @@ INSTANTIATE_TEST_SUITE_P(Fonts, QtCanvasBarTest,
                                            BarCase{"PDF417c", 10, 600, 5, 15, 15},
                                            BarCase{"PDF417c", 8, 96, 1, 3, 3}));
 
-TEST(BarcodePainters, Code128RunIsTheCanvasRun) {
-    QImage image = NewCanvasImage(1200, 80, 600);
-    {
-        QPainter painter(&image);
-        painter.setPen(Qt::black);
-        EXPECT_EQ(PaintCode128Run(painter, QPointF(30, 10), 50, "\xCCQorva\xCE"),
-                  (11 * 6 + 13) * 5.0);
+TEST(BarcodePainters, Code128RunIsTheCanvasRunInWholeDevicePixels) {
+    // Unscaled, and under a painter that halves its units: the same device pixels.
+    for (const double scale : {1.0, 2.0}) {
+        QImage image = NewCanvasImage(1200, 80, 600);
+        {
+            QPainter painter(&image);
+            painter.scale(scale, scale);
+            painter.setPen(Qt::black);
+            EXPECT_EQ(
+                PaintCode128Run(painter, QPointF(30, 10) / scale, 50 / scale, "\xCCQorva\xCE"),
+                (11 * 6 + 13) * 5.0 / scale);
+        }
+        EXPECT_TRUE(image == Expected(image.size(), {30, 10},
+                                      Modules(BarcodeFont::Code128, "\xCCQorva\xCE"), 5, 50))
+            << scale;
     }
-    EXPECT_TRUE(image == Expected(image.size(), {30, 10},
-                                  Modules(BarcodeFont::Code128, "\xCCQorva\xCE"), 5, 50));
 }
 
 TEST(BarcodePainters, Pdf417SymbolFillsTheWidthWithRowsThreeModulesHigh) {
