@@ -62,7 +62,7 @@ public:
     std::vector<std::string> FontNames(bool) override { return printer_.Fonts(); }
     void ShowOpenError(const std::string&) override {}
     PrintTarget* Printer() override { return this; }
-    Canvas* ScratchCanvas() override { return nullptr; }
+    BitmapCanvas* ScratchCanvas() override { return nullptr; }
     Point PrinterOffset() override { return {}; }
     int32_t WindowsVersion() override { return 100; }
 

@@ -3,6 +3,7 @@
 
 #include "graphics/PrintTarget.h"
 #include "graphics/TextRun.h"
+#include "platform/canvas/Pdf417Encoder.h"
 #include "platform/canvas/RecordingCanvas.h"
 #include "platform/system/Errors.h"
 #include "render/LineInterpreter.h"
@@ -35,6 +36,7 @@ void RenderAll(std::string_view data, bool printing) {
     job.FirstBinCode = 1;
     job.BinCode = 2;
     RenderState state;
+    state.pdf417Font = "PDF417c"; // the built-in font, in every font list
     PdfState pdf;
     NullPrinter printer;
     RenderContext ctx{state, job, pdf, printing ? &printer : nullptr, {}};
@@ -49,6 +51,8 @@ void RenderAll(std::string_view data, bool printing) {
         if (start < data.size()) RenderLine(canvas, ctx, data.substr(start), printing);
     } catch (const EConvertError&) {
         // A bad PDF417 column count ends the rendering by design.
+    } catch (const EBarcodeError&) {
+        // So does data too long for a PDF417 symbol.
     }
 }
 

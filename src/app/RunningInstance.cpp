@@ -172,7 +172,7 @@ void RunningInstance::PrinterClick() {
 }
 
 void RunningInstance::AusdruckClick() {
-    qorprt::AusdruckClick(job_, properties_, *printer_, state_, pdf_);
+    qorprt::AusdruckClick(job_, properties_, *printer_, state_, pdf_, &prtImg_);
 }
 
 void RunningInstance::DruckeJobsClick() {

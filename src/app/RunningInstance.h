@@ -14,6 +14,7 @@
 #include "jobs/PreviewHost.h"
 #include "jobs/PrinterProperties.h"
 #include "pdf/PdfOutput.h"
+#include "platform/canvas/ScratchImage.h"
 #include "platform/printing/Printer.h"
 
 #include <chrono>
@@ -89,7 +90,7 @@ public:
     Canvas& PreviewCanvas() override;
     DocumentHost& PreviewDocumentHost() override { return *previewHost_; }
     void SizePreviewWindow(int32_t paperHeight, int32_t paperWidth) override;
-    Canvas* ScratchCanvas() override { return nullptr; }
+    BitmapCanvas* ScratchCanvas() override { return &prtImg_; }
     bool AskYesNo(const std::string& text, const std::string& caption) override;
     void AnzeigenClick() override;
     void SetWindowStateNormal() override;
@@ -124,6 +125,7 @@ private:
     std::unique_ptr<Printer> printer_;
     std::unique_ptr<TQorPrt> window_;
     QtMessageBoxes boxes_;
+    ScratchImage prtImg_; // the window's hidden scratch image for barcodes
     PrinterProperties properties_;
     std::unique_ptr<PreviewHost> previewHost_;
     JobEnvironment env_;

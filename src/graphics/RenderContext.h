@@ -7,6 +7,7 @@
 
 namespace qorprt {
 
+class BitmapCanvas;
 class PrintTarget;
 
 // Everything one rendering works on: the interpreter's state, the job's settings, the open PDF
@@ -20,6 +21,7 @@ struct RenderContext {
     bool spoolFailed = false;       // a printer document of this rendering was refused
     int32_t previewHeight = 0;      // the preview image's size after a preview rendering
     int32_t previewWidth = 0;
+    BitmapCanvas* scratch = nullptr; // the scratch image barcodes are drawn on; may be null
 };
 
 } // namespace qorprt

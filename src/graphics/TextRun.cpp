@@ -1,5 +1,6 @@
 #include "graphics/TextRun.h"
 
+#include "graphics/Barcodes.h"
 #include "platform/canvas/Canvas.h"
 #include "platform/text/Encoding.h"
 #include "platform/text/Numbers.h"
@@ -100,9 +101,9 @@ int32_t DrawTextRun(Canvas& canvas, RenderContext& ctx, std::string_view text, i
         canvas.SetFontSize(Sat32(int64_t{st.fontSize} + 2));
     }
     if (canvas.FontName() == kQorvaFont) canvas.SetFontSize(Sat32(int64_t{st.fontSize} + 2));
-    // A run in the PDF417 font is a barcode. Its encoder is not part of the program yet, and
-    // without an installed PDF417 font no run can be in it; where one is installed, such a run
-    // is drawn as the text it carries.
+    // A run in the PDF417 font is a barcode of its text.
+    if (!st.pdf417Font.empty() && canvas.FontName() == st.pdf417Font)
+        return DrawPdf417Run(canvas, ctx, text, x, y);
 
     const int32_t ascent = canvas.GetTextMetrics().ascent;
     const int32_t width = canvas.TextExtent(text).cx;

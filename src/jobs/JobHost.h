@@ -6,6 +6,7 @@
 
 namespace qorprt {
 
+class BitmapCanvas;
 class Canvas;
 class DocumentHost;
 
@@ -26,7 +27,7 @@ public:
     // Sizes the preview picture after a rendering and fits the window and its scroll range.
     virtual void SizePreviewWindow(int32_t paperHeight, int32_t paperWidth) = 0;
     // The off-screen image PrtImg that barcodes draw on; may be null.
-    virtual Canvas* ScratchCanvas() = 0;
+    virtual BitmapCanvas* ScratchCanvas() = 0;
     // The usage text's box: the buttons Yes and No, no icon; true for Yes.
     virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
     // "Anzeigen" of the tray menu: the window in its normal state, shown.

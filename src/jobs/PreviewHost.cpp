@@ -6,7 +6,7 @@
 
 namespace qorprt {
 
-PreviewHost::PreviewHost(MessageBoxes& messages, Canvas* scratch)
+PreviewHost::PreviewHost(MessageBoxes& messages, BitmapCanvas* scratch)
     : messages_(messages), scratch_(scratch) {}
 
 std::vector<std::string> PreviewHost::FontNames(bool) {

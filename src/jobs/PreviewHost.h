@@ -10,18 +10,18 @@ class MessageBoxes;
 // cannot be opened, no printer, the scratch image for barcodes.
 class PreviewHost : public DocumentHost {
 public:
-    PreviewHost(MessageBoxes& messages, Canvas* scratch);
+    PreviewHost(MessageBoxes& messages, BitmapCanvas* scratch);
 
     std::vector<std::string> FontNames(bool printing) override;
     void ShowOpenError(const std::string& message) override;
     PrintTarget* Printer() override { return nullptr; }
-    Canvas* ScratchCanvas() override { return scratch_; }
+    BitmapCanvas* ScratchCanvas() override { return scratch_; }
     Point PrinterOffset() override { return {}; }
     int32_t WindowsVersion() override;
 
 private:
     MessageBoxes& messages_;
-    Canvas* scratch_;
+    BitmapCanvas* scratch_;
 };
 
 } // namespace qorprt

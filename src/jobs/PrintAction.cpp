@@ -46,7 +46,7 @@ private:
 } // namespace
 
 RenderResult AusdruckClick(JobSettings& job, PrinterProperties& properties, Printer& printer,
-                           RenderState& state, PdfState& pdf) {
+                           RenderState& state, PdfState& pdf, BitmapCanvas* scratch) {
     const std::string* selected = job.DruListe.Selected();
     properties.PrinterName = selected ? *selected : std::string();
     const std::string name = Utf8ToCp1252(properties.PrinterName);
@@ -70,7 +70,7 @@ RenderResult AusdruckClick(JobSettings& job, PrinterProperties& properties, Prin
     printer.Refresh();
     state.pageCounter = 1;
     printer.Title = job.PRTfile;
-    PrinterTarget target(printer, properties, job);
+    PrinterTarget target(printer, properties, job, scratch);
     RenderContext ctx{state, job, pdf, nullptr, {}};
     return RenderDocument(printer.Canvas(), ctx, target, job.PRTfile, true);
 }

@@ -11,8 +11,8 @@
 namespace qorprt {
 
 PrinterTarget::PrinterTarget(qorprt::Printer& printer, PrinterProperties& properties,
-                             JobSettings& job)
-    : printer_(printer), properties_(properties), job_(job) {}
+                             JobSettings& job, BitmapCanvas* scratch)
+    : printer_(printer), properties_(properties), job_(job), scratch_(scratch) {}
 
 void PrinterTarget::BeginDoc() {
     printer_.BeginDoc();

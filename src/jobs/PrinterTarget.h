@@ -10,10 +10,11 @@ class PrinterProperties;
 struct JobSettings;
 
 // The printer object as the document driver and the page steps print on it: its document, the
-// bin switch between sheets and documents, its fonts.
+// bin switch between sheets and documents, its fonts, and the main window's scratch image.
 class PrinterTarget : public PrintTarget, public DocumentHost {
 public:
-    PrinterTarget(qorprt::Printer& printer, PrinterProperties& properties, JobSettings& job);
+    PrinterTarget(qorprt::Printer& printer, PrinterProperties& properties, JobSettings& job,
+                  BitmapCanvas* scratch = nullptr);
 
     // PrintTarget
     void BeginDoc() override;
@@ -26,7 +27,7 @@ public:
     std::vector<std::string> FontNames(bool printing) override;
     void ShowOpenError(const std::string& message) override;
     PrintTarget* Printer() override { return this; }
-    Canvas* ScratchCanvas() override { return nullptr; }
+    BitmapCanvas* ScratchCanvas() override { return scratch_; }
     Point PrinterOffset() override { return {}; }
     int32_t WindowsVersion() override;
 
@@ -34,6 +35,7 @@ private:
     qorprt::Printer& printer_;
     PrinterProperties& properties_;
     JobSettings& job_;
+    BitmapCanvas* scratch_;
 };
 
 } // namespace qorprt

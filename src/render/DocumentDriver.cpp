@@ -3,7 +3,7 @@
 #include "graphics/LoadHead.h"
 #include "graphics/PrintTarget.h"
 #include "graphics/TextRun.h"
-#include "platform/canvas/Canvas.h"
+#include "platform/canvas/BitmapCanvas.h"
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
 #include "platform/system/Registry.h"
@@ -167,7 +167,8 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
     ResetCanvas(canvas, ctx);
     st.currentFont = st.fixedFont;
     canvas.SetFontName(st.fixedFont);
-    if (Canvas* scratch = host.ScratchCanvas()) scratch->FillRect(scratch->ClipRect());
+    ctx.scratch = host.ScratchCanvas();
+    if (ctx.scratch) ctx.scratch->FillRect(ctx.scratch->ClipRect());
     LoadHead(canvas, ctx, ctx.job.HeadFile, 0, 0, printing);
 
     LineReader(canvas, ctx, fileName, printing).Run(file.Get());

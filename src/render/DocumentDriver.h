@@ -8,6 +8,7 @@
 
 namespace qorprt {
 
+class BitmapCanvas;
 class Canvas;
 class PrintTarget;
 
@@ -21,8 +22,8 @@ public:
     virtual void ShowOpenError(const std::string& message) = 0;
     // The printer document, in print mode.
     virtual PrintTarget* Printer() = 0;
-    // The off-screen image used by barcodes; may be null.
-    virtual Canvas* ScratchCanvas() = 0;
+    // The off-screen image `PrtImg` barcodes are drawn on; may be null.
+    virtual BitmapCanvas* ScratchCanvas() = 0;
     // The printer's unprintable edge in device pixels.
     virtual Point PrinterOffset() = 0;
     // major * 10 + minor of the system version the program reports (62 and above: modern).

@@ -49,7 +49,7 @@ public:
     void SizePreviewWindow(int32_t height, int32_t width) override {
         calls.push_back("SizePreview " + std::to_string(height) + "x" + std::to_string(width));
     }
-    Canvas* ScratchCanvas() override { return nullptr; }
+    BitmapCanvas* ScratchCanvas() override { return nullptr; }
     bool AskYesNo(const std::string& text, const std::string& caption) override {
         calls.push_back("Ask " + caption);
         asked.push_back(text);

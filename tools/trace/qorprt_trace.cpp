@@ -4,6 +4,7 @@
 #include "platform/canvas/Fonts.h"
 #include "platform/canvas/QtCanvas.h"
 #include "platform/canvas/RecordingCanvas.h"
+#include "platform/canvas/ScratchImage.h"
 #include "platform/canvas/TracingCanvas.h"
 #include "platform/system/Errors.h"
 #include "platform/text/Encoding.h"
@@ -32,10 +33,13 @@ int Usage() {
 }
 
 // The preview window's surroundings, for a trace: the fonts of the machine (or, on the recording
-// canvas, a fixed list so that traces do not depend on the machine), no printer.
+// canvas, a fixed list so that traces do not depend on the machine), no printer, and with the
+// real fonts the window's scratch image.
 class TraceHost : public DocumentHost {
 public:
-    explicit TraceHost(bool realFonts) : realFonts_(realFonts) {}
+    explicit TraceHost(bool realFonts) : realFonts_(realFonts) {
+        if (realFonts) scratch_ = std::make_unique<ScratchImage>();
+    }
     bool openFailed = false;
 
     std::vector<std::string> FontNames(bool) override {
@@ -47,12 +51,13 @@ public:
         openFailed = true;
     }
     PrintTarget* Printer() override { return nullptr; }
-    Canvas* ScratchCanvas() override { return nullptr; }
+    BitmapCanvas* ScratchCanvas() override { return scratch_.get(); }
     Point PrinterOffset() override { return {}; }
     int32_t WindowsVersion() override { return WindowsVersionNumber(); }
 
 private:
     bool realFonts_;
+    std::unique_ptr<ScratchImage> scratch_;
 };
 
 } // namespace

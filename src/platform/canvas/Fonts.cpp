@@ -1,5 +1,7 @@
 #include "platform/canvas/Fonts.h"
 
+#include "platform/canvas/BarcodeFonts.h"
+
 #include <fontconfig/fontconfig.h>
 
 #include <QString>
@@ -80,6 +82,9 @@ std::vector<std::string> ReadInstalledFonts() {
                         [&](std::string_view family) { return SameName(resolved, family); });
         if (stands_in) names.emplace_back(twins.windowsName);
     }
+    // The program draws these itself, whatever fontconfig has.
+    for (const std::string& name : BuiltInFontNames())
+        names.push_back(name);
     std::stable_sort(names.begin(), names.end(), LessIgnoringCase);
     names.erase(
         std::unique(names.begin(), names.end(),

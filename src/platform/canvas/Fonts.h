@@ -11,7 +11,8 @@ namespace qorprt {
 // family names, plus each of the Windows names the program asks for ("Arial", "Arial Narrow",
 // "Courier New", "Courier") when fontconfig resolves it to that family or to its
 // metric-compatible twin (Liberation Sans, Liberation Sans Narrow, Liberation Mono, Nimbus Mono
-// PS). Read once per process. Names are UTF-8.
+// PS), and the barcode fonts the program draws itself ("Code 128", "PDF417c"). Read once per
+// process. Names are UTF-8.
 const std::vector<std::string>& InstalledFontNames();
 
 // Whether `name` is in `fonts`, ignoring case as Windows compares font names.

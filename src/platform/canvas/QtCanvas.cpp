@@ -1,5 +1,6 @@
 #include "platform/canvas/QtCanvas.h"
 
+#include "platform/canvas/BarcodePainters.h"
 #include "platform/canvas/Image.h"
 #include "platform/text/Encoding.h"
 #include "platform/text/Numbers.h"
@@ -107,7 +108,8 @@ int32_t QtCanvas::FontPixelSize() const {
 }
 
 std::unique_ptr<QtCanvas::FontEntry> QtCanvas::RealiseFont(const QString& name, int32_t pixels,
-                                                           unsigned style) const {
+                                                           unsigned style,
+                                                           BarcodeFont barcode) const {
     const bool antialiased = textAntialiasing_;
     auto entry = std::make_unique<FontEntry>();
     entry->name = name;
@@ -117,6 +119,18 @@ std::unique_ptr<QtCanvas::FontEntry> QtCanvas::RealiseFont(const QString& name, 
     // somewhat smaller, but the magnitude is the closest sane reading of such a size.
     entry->em =
         static_cast<int32_t>(std::clamp<int64_t>(std::abs(int64_t{pixels}), 1, kMaxFontPixels));
+
+    if (barcode != BarcodeFont::None) {
+        const BarFontMetrics metrics = BarcodeFontMetrics(barcode, entry->em);
+        entry->barcode = barcode;
+        entry->module = static_cast<int32_t>(metrics.module);
+        entry->ascent = static_cast<int32_t>(metrics.ascent);
+        entry->descent = static_cast<int32_t>(metrics.height - metrics.ascent);
+        for (size_t i = 0; i < entry->advances.size(); ++i)
+            entry->advances[i] =
+                BarcodeCharModules(barcode, static_cast<unsigned char>(i)) * entry->module;
+        return entry;
+    }
 
     QFont font(name);
     font.setPixelSize(entry->em);
@@ -182,7 +196,7 @@ QtCanvas::FontEntry& QtCanvas::CurrentFont() {
             fonts_.clear();
             glyphCacheBytes_ = 0;
         }
-        fonts_.push_back(RealiseFont(name, pixels, style));
+        fonts_.push_back(RealiseFont(name, pixels, style, BuiltInBarcodeFont(font.name)));
         current_ = fonts_.back().get();
     }
     currentName_ = font.name;
@@ -192,7 +206,8 @@ QtCanvas::FontEntry& QtCanvas::CurrentFont() {
 }
 
 QString QtCanvas::ResolvedFontFamily() {
-    return CurrentFont().raw.familyName();
+    const FontEntry& font = CurrentFont();
+    return font.barcode != BarcodeFont::None ? font.name : font.raw.familyName();
 }
 
 Size QtCanvas::TextExtent(std::string_view text) {
@@ -345,9 +360,26 @@ const QtCanvas::CachedGlyph& QtCanvas::Glyph(FontEntry& font, quint32 glyph, Rgb
     return font.glyphCache.emplace(key, std::move(cached)).first->second;
 }
 
+void QtCanvas::DrawBars(int32_t x, int32_t y, const FontEntry& font, std::string_view text) {
+    int64_t width = 0;
+    for (char c : text)
+        width += font.advances[static_cast<unsigned char>(c)];
+    const int64_t height = font.ascent + font.descent;
+    if (!Painting() || width == 0 || !Visible(x, y, int64_t{x} + width, int64_t{y} + height))
+        return;
+    barElements_.clear();
+    AppendBarElements(font.barcode, text, barElements_);
+    PaintBars(painter_, QPointF(x, y), font.module, static_cast<double>(height), barElements_,
+              ToQColor(Font().color));
+}
+
 void QtCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
     if (text.empty()) return;
     FontEntry& font = CurrentFont();
+    if (font.barcode != BarcodeFont::None) {
+        DrawBars(x, y, font, text);
+        return;
+    }
     textGlyphs_.resize(text.size());
     textAdvances_.resize(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -360,6 +392,14 @@ void QtCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
 
 void QtCanvas::TextOutW(int32_t x, int32_t y, char16_t ch) {
     FontEntry& font = CurrentFont();
+    if (font.barcode != BarcodeFont::None) {
+        // The bar fonts map character codes up to 255 only.
+        if (ch < 256) {
+            const char byte = static_cast<char>(ch);
+            DrawBars(x, y, font, std::string_view(&byte, 1));
+        }
+        return;
+    }
     if (!font.raw.isValid()) return;
     const QChar qch(ch);
     quint32 glyph = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/canvas/BarcodeFonts.h"
 #include "platform/canvas/Canvas.h"
 
 #include <QImage>
@@ -33,6 +34,10 @@ std::unique_ptr<Canvas> NewPrinterCanvas(QPdfWriter& document, int32_t dpi);
 // Qt's glyph cache come from the canvas's own), so TextExtent, the drawn ink and a text drawn in
 // pieces at the measured positions agree to the pixel, on images and in PDFs. As with GDI, a
 // character the font lacks shows the font's missing-glyph box; no other font stands in.
+//
+// The built-in barcode fonts ("Code 128", "PDF417c") are drawn as bars in whole pixels, filling
+// the font's cell; their style (bold, italic, underline) is ignored, since it would only spoil
+// the symbol.
 //
 // Geometry (lines, rectangles, ellipses, fills) is drawn aliased so that it covers exactly the
 // pixels GDI would; text is antialiased (a faithful preview at 96 dpi; at 600 dpi the grey edge
@@ -88,6 +93,8 @@ private:
         int32_t pixels = 0; // the em height asked for
         int32_t em = 1;     // the em height drawn: positive and bounded
         unsigned style = 0; // bold and italic only; underline is drawn by the canvas
+        BarcodeFont barcode = BarcodeFont::None; // a built-in bar font: no raw font
+        int32_t module = 0;                      // its module width
         QRawFont raw;
         int32_t ascent = 0;
         int32_t descent = 0;
@@ -102,8 +109,9 @@ private:
     enum class PainterPen { Unknown, Text, Line };
 
     FontEntry& CurrentFont();
-    std::unique_ptr<FontEntry> RealiseFont(const QString& name, int32_t pixels,
-                                           unsigned style) const;
+    std::unique_ptr<FontEntry> RealiseFont(const QString& name, int32_t pixels, unsigned style,
+                                           BarcodeFont barcode) const;
+    void DrawBars(int32_t x, int32_t y, const FontEntry& font, std::string_view text);
     void Begin(QPaintDevice& device);
     bool Painting() const { return painter_.isActive(); }
     void UseTextPen();
@@ -142,6 +150,7 @@ private:
     // Scratch buffers of the glyph runs, kept to spare allocations on the hot path.
     std::vector<quint32> textGlyphs_;
     std::vector<int32_t> textAdvances_;
+    std::vector<BarElement> barElements_;
     QList<quint32> runGlyphs_;
     QList<QPointF> runPositions_;
 };

@@ -1,5 +1,7 @@
 #include "platform/printing/Printer.h"
 
+#include "platform/canvas/BarcodeFonts.h"
+#include "platform/canvas/Fonts.h"
 #include "platform/printing/SpoolCheck.h"
 #include "platform/system/Errors.h"
 #include "platform/text/Encoding.h"
@@ -317,6 +319,9 @@ const std::vector<std::string>& Printer::Fonts() {
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
             for (const QString& family : QFontDatabase::families())
                 fonts_->push_back(Utf8ToCp1252(family.toStdString()));
+        // The barcode fonts the canvas draws itself.
+        for (const std::string& name : BuiltInFontNames())
+            if (!FontInstalled(*fonts_, name)) fonts_->push_back(name);
     }
     return *fonts_;
 }

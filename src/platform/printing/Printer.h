@@ -52,7 +52,8 @@ public:
                     const DevMode* devMode);
     // Forgets the cached printer list and fonts; the current printer stays current.
     void Refresh();
-    // The fonts the printer can use (fontconfig's families, as 8-bit names).
+    // The fonts the printer can use (fontconfig's families, as 8-bit names, and the barcode
+    // fonts the canvas draws itself).
     const std::vector<std::string>& Fonts();
 
     // The name the document is spooled under (8-bit, Windows-1252).

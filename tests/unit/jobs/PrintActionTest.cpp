@@ -5,6 +5,7 @@
 #include "graphics/RenderState.h"
 #include "jobs/MessageBoxes.h"
 #include "jobs/PrinterProperties.h"
+#include "platform/canvas/Pdf417Encoder.h"
 #include "platform/canvas/QtCanvas.h"
 #include "platform/canvas/RecordingCanvas.h"
 #include "platform/printing/PdfPrinterSpooler.h"
@@ -120,6 +121,12 @@ TEST_F(PrintActionTest, StoredDefaultsAreRestoredAlsoWhenRenderingRaises) {
     job.BinCode = 4;
     job.Landscape = true;
     EXPECT_THROW(Print("\t\t\t\tA\r\n\t\t\tPDF Spx\tB\r\n"), EConvertError);
+    EXPECT_FALSE(printer->Printing());
+    EXPECT_TRUE(Outputs().empty());
+    EXPECT_EQ(StoredDefaults(), before);
+    // Data too long for a PDF417 symbol ends the print the same way.
+    EXPECT_THROW(Print("\t\t\t\tA\r\n\t\t\tPDF\t" + std::string(3000, 'a') + "\r\n"),
+                 EBarcodeError);
     EXPECT_FALSE(printer->Printing());
     EXPECT_TRUE(Outputs().empty());
     EXPECT_EQ(StoredDefaults(), before);

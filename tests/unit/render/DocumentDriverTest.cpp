@@ -1,6 +1,9 @@
 #include "render/DocumentDriver.h"
+#include "platform/canvas/QtCanvas.h"
+#include "platform/canvas/ScratchImage.h"
 #include "platform/system/Log.h"
 #include "platform/system/Registry.h"
+#include "support/GuiApp.h"
 #include "support/RenderHarness.h"
 #include "support/TempDir.h"
 
@@ -22,11 +25,12 @@ public:
     int32_t version = 100;
     std::vector<std::string> errors;
     test::RecordingPrinter* printer = nullptr;
+    BitmapCanvas* scratch = nullptr;
 
     std::vector<std::string> FontNames(bool) override { return fonts; }
     void ShowOpenError(const std::string& message) override { errors.push_back(message); }
     PrintTarget* Printer() override { return printer; }
-    Canvas* ScratchCanvas() override { return nullptr; }
+    BitmapCanvas* ScratchCanvas() override { return scratch; }
     Point PrinterOffset() override { return {}; }
     int32_t WindowsVersion() override { return version; }
 };
@@ -154,6 +158,19 @@ TEST_F(DocumentDriverTest, FontChoice) {
     host.fonts.push_back("PDF417c");
     Render("");
     EXPECT_EQ(h.state.pdf417Font, "PDF417c");
+}
+
+TEST_F(DocumentDriverTest, ClearsTheScratchImageAndHandsItToTheBarcodes) {
+    test::EnsureGuiApplication();
+    ScratchImage scratch(96);
+    scratch.SetBitmapSize(4, 3);
+    scratch.SetBrushColor(kBlack);
+    scratch.FillRect({0, 0, 4, 3});
+    scratch.SetBrushColor(kWhite);
+    host.scratch = &scratch;
+    Render("\t\t\t\tx");
+    EXPECT_EQ(h.ctx.scratch, &scratch);
+    EXPECT_TRUE(scratch.Picture().Pixels() == NewCanvasImage(4, 3, 96));
 }
 
 TEST_F(DocumentDriverTest, PreviewIsCutWithARedNotice) {

@@ -26,7 +26,7 @@ public:
     std::vector<std::string> FontNames(bool) override { return InstalledFontNames(); }
     void ShowOpenError(const std::string& message) override { ADD_FAILURE() << message; }
     PrintTarget* Printer() override { return nullptr; }
-    Canvas* ScratchCanvas() override { return nullptr; }
+    BitmapCanvas* ScratchCanvas() override { return nullptr; }
     Point PrinterOffset() override { return {}; }
     int32_t WindowsVersion() override { return WindowsVersionNumber(); }
 };
