@@ -2,12 +2,14 @@
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
-#include <qpdf/QPDFWriter.hh>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <stdexcept>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -92,28 +94,128 @@ std::string Xmp(const ArchiveInfo& info, const std::string& producer, const Date
            "<?xpacket end='w'?>";
 }
 
-void CompleteInfo(QPDF& pdf, const ArchiveInfo& info) {
-    QPDFObjectHandle trailer = pdf.getTrailer();
-    QPDFObjectHandle dict = trailer.getKey("/Info");
-    if (!dict.isDictionary()) {
-        dict = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-        trailer.replaceKey("/Info", dict);
-    }
-    QPDFObjectHandle producerKey = dict.getKey("/Producer");
-    const std::string producer = producerKey.isString() ? producerKey.getUTF8Value() : "";
-    const Dates dates = Now();
-    dict.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(info.title));
-    dict.replaceKey("/Author", QPDFObjectHandle::newUnicodeString(info.author));
-    dict.replaceKey("/Subject", QPDFObjectHandle::newUnicodeString(info.subject));
-    dict.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString(info.creator));
-    dict.replaceKey("/CreationDate", QPDFObjectHandle::newString(dates.pdf));
-    dict.replaceKey("/ModDate", QPDFObjectHandle::newString(dates.pdf));
+// The update of the information dictionary and the XMP metadata, appended to the document as
+// it is (an incremental update): the document itself is copied, never parsed whole, so memory
+// does not grow with its pages. qpdf reads only the trailer and the catalog.
+class InfoUpdate {
+public:
+    InfoUpdate(const std::string& source, const ArchiveInfo& info) {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        // A damaged spool document is an error, not something to patch up quietly.
+        pdf.setAttemptRecovery(false);
+        pdf.processFile(source.c_str());
+        QPDFObjectHandle trailer = pdf.getTrailer();
+        QPDFObjectHandle root = trailer.getKey("/Root");
+        QPDFObjectHandle id = trailer.getKey("/ID");
+        if (!root.isIndirect() || !root.isDictionary() || !id.isArray() || pdf.anyWarnings())
+            throw std::runtime_error("the PDF document " + source + " is damaged");
+        int next = trailer.getKey("/Size").getIntValueAsInt();
+        QPDFObjectHandle oldInfo = trailer.getKey("/Info");
+        const int infoNumber = oldInfo.isIndirect() ? oldInfo.getObjectID() : next++;
+        QPDFObjectHandle producerKey =
+            oldInfo.isDictionary() ? oldInfo.getKey("/Producer") : QPDFObjectHandle::newNull();
+        const std::string producer = producerKey.isString() ? producerKey.getUTF8Value() : "";
+        QPDFObjectHandle metadata = root.getKey("/Metadata");
+        const bool newMetadata = !metadata.isIndirect();
+        const int metadataNumber = newMetadata ? next++ : metadata.getObjectID();
 
-    // PDF/A-1 wants the metadata stream unfiltered; the writer below leaves it so.
-    QPDFObjectHandle metadata = pdf.newStream(Xmp(info, producer, dates));
-    metadata.getDict().replaceKey("/Type", QPDFObjectHandle::newName("/Metadata"));
-    metadata.getDict().replaceKey("/Subtype", QPDFObjectHandle::newName("/XML"));
-    pdf.getRoot().replaceKey("/Metadata", metadata);
+        const Dates dates = Now();
+        auto text = [](const std::string& utf8) {
+            return QPDFObjectHandle::newUnicodeString(utf8).unparse();
+        };
+        objects_.push_back(
+            {infoNumber, "<< /Title " + text(info.title) + " /Author " + text(info.author) +
+                             " /Subject " + text(info.subject) + " /Creator " +
+                             text(info.creator) + " /Producer " + text(producer) +
+                             " /CreationDate (" + dates.pdf + ") /ModDate (" + dates.pdf +
+                             ") >>"});
+        // PDF/A-1 wants the metadata stream unfiltered.
+        const std::string xmp = Xmp(info, producer, dates);
+        objects_.push_back({metadataNumber, "<< /Type /Metadata /Subtype /XML /Length " +
+                                                std::to_string(xmp.size()) + " >>\nstream\n" +
+                                                xmp + "\nendstream"});
+        if (newMetadata) {
+            // The catalog anew, with its entries as they are and the metadata added.
+            std::string catalog = "<<";
+            for (const std::string& key : root.getKeys())
+                catalog += " " + key + " " + root.getKey(key).unparse();
+            catalog += " /Metadata " + std::to_string(metadataNumber) + " 0 R >>";
+            objects_.push_back({root.getObjectID(), catalog});
+        }
+        std::sort(objects_.begin(), objects_.end(),
+                  [](const Object& x, const Object& y) { return x.number < y.number; });
+        trailer_ = "/Size " + std::to_string(next) + " /Root " + root.unparse() + " /Info " +
+                   std::to_string(infoNumber) + " 0 R /ID " + id.unparse();
+        previous_ = pdf.getXRefTable().empty() ? 0 : StartXref(source);
+    }
+
+    // Appends the update to a file that holds the document and ends after `end` bytes.
+    void Write(FILE* out, long long end) const {
+        std::string update = "\n";
+        std::vector<long long> offsets;
+        for (const Object& o : objects_) {
+            offsets.push_back(end + static_cast<long long>(update.size()));
+            update += std::to_string(o.number) + " 0 obj\n" + o.body + "\nendobj\n";
+        }
+        const long long xref = end + static_cast<long long>(update.size());
+        update += "xref\n";
+        for (size_t i = 0; i < objects_.size(); ++i) {
+            char entry[32];
+            std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", offsets[i]);
+            update += std::to_string(objects_[i].number) + " 1\n" + entry;
+        }
+        update += "trailer\n<< " + trailer_ + " /Prev " + std::to_string(previous_) +
+                  " >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+        if (std::fwrite(update.data(), 1, update.size(), out) != update.size())
+            throw std::runtime_error(std::string("writing the update: ") + std::strerror(errno));
+    }
+
+private:
+    struct Object {
+        int number;
+        std::string body;
+    };
+
+    // Where the document's last cross-reference section starts, from its last "startxref".
+    static long long StartXref(const std::string& source) {
+        FILE* in = std::fopen(source.c_str(), "rb");
+        if (!in) throw std::runtime_error("cannot read " + source);
+        std::string tail(1024, '\0');
+        std::fseek(in, 0, SEEK_END);
+        const long size = std::ftell(in);
+        const long from = size > 1024 ? size - 1024 : 0;
+        std::fseek(in, from, SEEK_SET);
+        tail.resize(std::fread(tail.data(), 1, tail.size(), in));
+        std::fclose(in);
+        const size_t at = tail.rfind("startxref");
+        if (at == std::string::npos) throw std::runtime_error("no startxref in " + source);
+        return std::atoll(tail.c_str() + at + 9);
+    }
+
+    std::vector<Object> objects_;
+    std::string trailer_;
+    long long previous_ = 0;
+};
+
+// Copies the file into `out`; returns the number of bytes copied.
+long long CopyInto(const std::string& source, FILE* out) {
+    FILE* in = std::fopen(source.c_str(), "rb");
+    if (!in) throw std::runtime_error("cannot read " + source + ": " + std::strerror(errno));
+    std::vector<char> buffer(1 << 16);
+    long long copied = 0;
+    for (size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0;) {
+        if (std::fwrite(buffer.data(), 1, n, out) != n) {
+            const int error = errno;
+            std::fclose(in);
+            throw std::runtime_error(std::string("writing: ") + std::strerror(error));
+        }
+        copied += static_cast<long long>(n);
+    }
+    const bool failed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (failed) throw std::runtime_error("cannot read " + source);
+    return copied;
 }
 
 // The mode a new file gets: an existing target's, else what the umask allows.
@@ -184,20 +286,9 @@ Status WriteArchiveFile(const std::string& source, const std::string& target,
     PendingFile out(target);
     if (!out.File()) return Fail(SystemError("Creating a file next to " + target, out.Error()));
     try {
-        QPDF pdf;
-        pdf.setSuppressWarnings(true);
-        // A damaged spool document is an error, not something to patch up quietly.
-        pdf.setAttemptRecovery(false);
-        pdf.processFile(source.c_str());
-        if (pdf.anyWarnings()) return Fail("The PDF document " + source + " is damaged");
-        CompleteInfo(pdf, info);
-        QPDFWriter writer(pdf);
-        writer.setOutputFile(target.c_str(), out.File(), false);
-        // Qt has compressed what it wrote; everything else passes through as it is.
-        writer.setCompressStreams(false);
-        writer.setDecodeLevel(qpdf_dl_none);
-        writer.setDeterministicID(true);
-        writer.write();
+        const InfoUpdate update(source, info);
+        const long long end = CopyInto(source, out.File());
+        update.Write(out.File(), end);
     } catch (const std::exception& e) {
         return Fail(std::string("Writing ") + target + ": " + e.what());
     }

@@ -14,11 +14,12 @@ struct ArchiveInfo {
     std::string creator;
 };
 
-// Turns the PDF/A document QPdfWriter wrote at `source` into the archive file `target`: the
-// information dictionary gets all four texts, the dates of now and the producer it has, and the
-// XMP metadata is made anew from it, so that both agree. The file is written next to the target
-// under a temporary name and renamed over it only when it is complete: a missing folder, a full
-// disk or a refused write fail and leave an existing target as it was.
+// Makes the archive file `target` of the PDF/A document QPdfWriter wrote at `source`: the
+// document as it is, with an update appended (an incremental update, so that memory does not grow
+// with the pages) whose information dictionary has all four texts, the dates of now and the
+// producer, and whose XMP metadata says the same. The file is written next to the target under a
+// temporary name and renamed over it only when it is complete: a missing folder, a full disk or
+// a refused write fail and leave an existing target as it was.
 Status WriteArchiveFile(const std::string& source, const std::string& target,
                         const ArchiveInfo& info);
 

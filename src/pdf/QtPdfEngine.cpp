@@ -9,7 +9,8 @@
 
 #include <QDir>
 #include <QFont>
-#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QImage>
 #include <QImageReader>
 #include <QPageLayout>
@@ -18,6 +19,7 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <optional>
@@ -35,6 +37,13 @@ constexpr int kAllocationLimitMb = 256;
 
 // Em heights beyond this are clamped, as on the canvas.
 constexpr int32_t kMaxFontPixels = 8000;
+
+// Fonts kept realised per document.
+constexpr size_t kMaxFonts = 32;
+
+// Lines gathered into one path, glyphs into one run at most.
+constexpr size_t kMaxPendingLines = 4096;
+constexpr qsizetype kMaxPendingGlyphs = 16384;
 
 constexpr const char* kCode128 = "Code 128";
 
@@ -60,8 +69,35 @@ QPageLayout LayoutFor(const PdfPageFormat& format) {
 
 // One open document: the spool file, the writer and painter drawing into it, and the engine's
 // settings for it.
+//
+// Lines and texts are black on white, so their order among each other does not show: lines in a
+// row are stroked as one path, and texts in one font are drawn as one glyph run, so that a
+// table's rules and cells cost one drawing operation of the PDF per font instead of one each.
+// Everything else is drawn in its order, after what came before it.
 class QtPdfEngine::Document {
 public:
+    struct FontSettings {
+        std::string name;
+        int32_t points = 10;
+        bool bold = false;
+        bool italic = false;
+        bool underline = false;
+        bool operator==(const FontSettings&) const = default;
+    };
+
+    // A font realised for drawing: the glyph and the advance of each Windows-1252 byte, looked
+    // up once. Advances are whole device pixels, as on the printer canvas, so a text measures
+    // the same there and here.
+    struct Realised {
+        FontSettings settings;
+        QRawFont raw;
+        double pixelSize = 0;
+        double ascent = 0;
+        double height = 0;
+        std::array<quint32, 256> glyphs{};
+        std::array<int32_t, 256> advances{};
+    };
+
     Document(const PdfPageFormat& format, const std::string& title)
         : dpi_(format.dpi > 0 ? format.dpi : 600),
           spool_(QDir::tempPath() + QStringLiteral("/qorprt-pdf-XXXXXX.pdf")) {
@@ -72,62 +108,96 @@ public:
         writer_->setPageLayout(LayoutFor(format));
         writer_->setTitle(ToQString(title));
         writer_->setCreator(QStringLiteral("QorPrt"));
-        if (!painter.begin(writer_.get())) return;
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        painter.setRenderHint(QPainter::LosslessImageRendering, true);
+        if (!painter_.begin(writer_.get())) return;
+        painter_.setRenderHint(QPainter::Antialiasing, true);
+        painter_.setRenderHint(QPainter::LosslessImageRendering, true);
     }
     ~Document() {
-        if (painter.isActive()) painter.end();
+        if (painter_.isActive()) painter_.end();
     }
 
-    bool Drawing() const { return painter.isActive(); }
+    bool Drawing() const { return painter_.isActive(); }
     int32_t Dpi() const { return dpi_; }
     double Device(double cm) const { return cm / kCmPerInch * dpi_; }
     double Cm(double device) const { return device / dpi_ * kCmPerInch; }
 
     void NewPage() {
-        if (Drawing()) writer_->newPage();
+        if (!Drawing()) return;
+        Flush();
+        writer_->newPage();
     }
 
     // The spool document, complete; empty when drawing or writing it failed.
     std::optional<std::string> Finish() {
-        if (painter.isActive()) painter.end();
+        if (painter_.isActive()) {
+            Flush();
+            painter_.end();
+        }
         writer_.reset();
         if (!spool_.flush() || spool_.error() != QFileDevice::NoError || spool_.size() == 0)
             return std::nullopt;
         return spool_.fileName().toStdString();
     }
 
-    // The font of the engine's settings, realised for drawing.
-    struct Realised {
-        QFont font;
-        double pixelSize = 0;
-        double ascent = 0;
-        double height = 0;
-    };
-    const Realised& Font() {
-        if (!realised_ || realisedFont_ != font) {
-            Realised r;
-            const int32_t pixels = static_cast<int32_t>(
-                std::clamp<int64_t>(std::abs(int64_t{MulDiv(font.points, dpi_, 72)}), 1,
-                                    kMaxFontPixels));
-            r.font = QFont(ToQString(font.name));
-            r.font.setPixelSize(pixels);
-            r.font.setWeight(font.bold ? QFont::Bold : QFont::Normal);
-            r.font.setItalic(font.italic);
-            r.font.setUnderline(font.underline);
-            // Text is laid out as on the printer: whole-pixel advances, no kerning.
-            r.font.setKerning(false);
-            r.font.setHintingPreference(QFont::PreferFullHinting);
-            r.font.setStyleStrategy(QFont::PreferNoShaping);
-            const QFontMetricsF metrics(r.font, writer_ ? writer_.get() : nullptr);
-            r.pixelSize = pixels;
-            r.ascent = metrics.ascent();
-            r.height = metrics.ascent() + metrics.descent();
-            realised_ = r;
-            realisedFont_ = font;
+    // The painter for what keeps its order, with the lines and texts before it drawn.
+    QPainter& Paint() {
+        Flush();
+        return painter_;
+    }
+    // Text, lines and rings share one pen, so that the page does not switch pens between them:
+    // round ends and joins, as the printer's wide pens have. Boxes keep square corners.
+    QPainter& PaintWithLinePen() {
+        Flush();
+        UsePen(Qt::RoundCap, Qt::RoundJoin);
+        return painter_;
+    }
+    QPainter& PaintWithBoxPen() {
+        Flush();
+        UsePen(Qt::SquareCap, Qt::MiterJoin);
+        return painter_;
+    }
+
+    void AddLine(const QLineF& line) {
+        if (pendingLines_.size() >= kMaxPendingLines) FlushLines();
+        pendingLines_.push_back(line);
+    }
+    // Text with its baseline's left end at `origin`. Blanks leave no ink and are left out unless
+    // underlined; the gaps read as blanks.
+    void AddText(const Realised& realised, QPointF origin, const std::string& text) {
+        if (pendingFont_ != &realised || pendingGlyphs_.size() >= kMaxPendingGlyphs) FlushText();
+        const bool underline = realised.settings.underline;
+        pendingFont_ = &realised;
+        int64_t pen = 0;
+        for (char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (underline || c != ' ') {
+                pendingGlyphs_.push_back(realised.glyphs[byte]);
+                pendingPositions_.push_back(origin + QPointF(static_cast<qreal>(pen), 0));
+            }
+            pen += realised.advances[byte];
         }
-        return *realised_;
+        // The underline goes under the run's own glyphs, so such a run is drawn alone.
+        if (underline) FlushText();
+    }
+
+    void SetPenPixels(int32_t pixels) {
+        FlushLines();
+        penPixels_ = pixels;
+    }
+
+    // The font of the engine's settings.
+    const Realised& Font() {
+        if (current_ && current_->settings == font) return *current_;
+        for (const auto& r : fonts_)
+            if (r->settings == font) return *(current_ = r.get());
+        // A page switches between a handful of fonts; beyond that start afresh.
+        if (fonts_.size() >= kMaxFonts) {
+            FlushText();
+            current_ = nullptr;
+            fonts_.clear();
+        }
+        fonts_.push_back(Realise(font));
+        return *(current_ = fonts_.back().get());
     }
 
     // The picture from the file, read once for as long as the file stays the same, so that a
@@ -152,18 +222,7 @@ public:
         return &*picture_;
     }
 
-    struct FontSettings {
-        std::string name;
-        int32_t points = 10;
-        bool bold = false;
-        bool italic = false;
-        bool underline = false;
-        bool operator==(const FontSettings&) const = default;
-    };
-
-    QPainter painter;
     FontSettings font;
-    int32_t penPixels = 2;
     int32_t transparent = 1;
     int32_t fill = 0xFFFFFF;
     int32_t pictureXDpi = 300;
@@ -174,16 +233,84 @@ public:
     ArchiveInfo info;
 
 private:
+    std::unique_ptr<Realised> Realise(const FontSettings& settings) const;
+
+    void Flush() {
+        FlushLines();
+        FlushText();
+    }
+    void FlushLines() {
+        if (pendingLines_.empty()) return;
+        UsePen(Qt::RoundCap, Qt::RoundJoin);
+        painter_.drawLines(pendingLines_.data(), static_cast<int>(pendingLines_.size()));
+        pendingLines_.clear();
+    }
+    void FlushText() {
+        if (pendingGlyphs_.isEmpty()) return;
+        UsePen(Qt::RoundCap, Qt::RoundJoin);
+        QGlyphRun run;
+        run.setRawFont(pendingFont_->raw);
+        run.setGlyphIndexes(pendingGlyphs_);
+        run.setPositions(pendingPositions_);
+        run.setUnderline(pendingFont_->settings.underline);
+        painter_.drawGlyphRun(QPointF(0, 0), run);
+        pendingGlyphs_.clear();
+        pendingPositions_.clear();
+    }
+    void UsePen(Qt::PenCapStyle cap, Qt::PenJoinStyle join) {
+        const QPen pen(Qt::black, std::max(1, penPixels_), Qt::SolidLine, cap, join);
+        if (painter_.pen() != pen) painter_.setPen(pen);
+        if (painter_.brush().style() != Qt::NoBrush) painter_.setBrush(Qt::NoBrush);
+    }
+
     int32_t dpi_;
     QTemporaryFile spool_;
     std::unique_ptr<QPdfWriter> writer_;
-    std::optional<Realised> realised_;
-    FontSettings realisedFont_;
+    QPainter painter_;
+    int32_t penPixels_ = 2;
+    std::vector<std::unique_ptr<Realised>> fonts_;
+    Realised* current_ = nullptr;
+    std::vector<QLineF> pendingLines_;
+    const Realised* pendingFont_ = nullptr;
+    QList<quint32> pendingGlyphs_;
+    QList<QPointF> pendingPositions_;
     std::optional<QImage> picture_;
     std::string picturePath_;
     fs::file_time_type pictureStamp_{};
     uintmax_t pictureSize_ = 0;
 };
+
+std::unique_ptr<QtPdfEngine::Document::Realised>
+QtPdfEngine::Document::Realise(const FontSettings& settings) const {
+    auto r = std::make_unique<Realised>();
+    r->settings = settings;
+    const int32_t pixels = static_cast<int32_t>(std::clamp<int64_t>(
+        std::abs(int64_t{MulDiv(settings.points, dpi_, 72)}), 1, kMaxFontPixels));
+    QFont qfont(ToQString(settings.name));
+    qfont.setPixelSize(pixels);
+    qfont.setWeight(settings.bold ? QFont::Bold : QFont::Normal);
+    qfont.setItalic(settings.italic);
+    qfont.setKerning(false);
+    qfont.setHintingPreference(QFont::PreferFullHinting);
+    r->raw = QRawFont::fromFont(qfont);
+    r->pixelSize = pixels;
+    if (!r->raw.isValid()) return r; // no font at all: the text is not drawn
+    r->ascent = r->raw.ascent();
+    r->height = r->raw.ascent() + r->raw.descent();
+    std::array<QChar, 256> chars;
+    for (size_t i = 0; i < chars.size(); ++i)
+        chars[i] = QChar(Cp1252ToUnicode(static_cast<unsigned char>(i)));
+    int count = static_cast<int>(chars.size());
+    if (!r->raw.glyphIndexesForChars(chars.data(), count, r->glyphs.data(), &count) ||
+        count != static_cast<int>(chars.size()))
+        r->glyphs.fill(0);
+    std::array<QPointF, 256> advances;
+    r->raw.advancesForGlyphIndexes(r->glyphs.data(), advances.data(), count,
+                                   QRawFont::UseDesignMetrics);
+    for (size_t i = 0; i < advances.size(); ++i)
+        r->advances[i] = static_cast<int32_t>(std::lround(advances[i].x()));
+    return r;
+}
 
 QtPdfEngine::QtPdfEngine(PageFormatSource pageFormat, BarcodePainters painters)
     : pageFormat_(std::move(pageFormat)), painters_(std::move(painters)) {}
@@ -230,7 +357,7 @@ void QtPdfEngine::NewPage(int32_t doc) {
 }
 
 void QtPdfEngine::SetPenWidth(int32_t doc, int32_t pixels) {
-    if (Document* d = Find(doc)) d->penPixels = pixels;
+    if (Document* d = Find(doc)) d->SetPenPixels(pixels);
 }
 
 void QtPdfEngine::SetDefaultFont(int32_t doc, const std::string& name, int32_t points) {
@@ -304,12 +431,11 @@ double QtPdfEngine::PrintText(int32_t doc, double x, double y, double, double,
     if (text.empty()) return d->lastBottom;
     const QPointF topLeft(d->Device(x), d->Device(y));
     if (d->font.name == kCode128 && painters_.code128) {
-        painters_.code128(d->painter, topLeft, font.pixelSize, text);
+        painters_.code128(d->PaintWithLinePen(), topLeft, font.pixelSize, text);
         return d->lastBottom;
     }
-    d->painter.setFont(font.font);
-    d->painter.setPen(QPen(Qt::black));
-    d->painter.drawText(QPointF(topLeft.x(), topLeft.y() + font.ascent), ToQString(text));
+    if (!font.raw.isValid()) return d->lastBottom;
+    d->AddText(font, QPointF(topLeft.x(), topLeft.y() + font.ascent), text);
     return d->lastBottom;
 }
 
@@ -321,11 +447,7 @@ double QtPdfEngine::ObjectEdge(int32_t doc, double which) {
 void QtPdfEngine::DrawLine(int32_t doc, double x1, double y1, double x2, double y2) {
     Document* d = Find(doc);
     if (!d) return;
-    // Round ends and joins, as the printer's wide pens have.
-    d->painter.setPen(QPen(Qt::black, std::max(1, d->penPixels), Qt::SolidLine, Qt::RoundCap,
-                           Qt::RoundJoin));
-    d->painter.drawLine(QPointF(d->Device(x1), d->Device(y1)),
-                        QPointF(d->Device(x2), d->Device(y2)));
+    d->AddLine(QLineF(d->Device(x1), d->Device(y1), d->Device(x2), d->Device(y2)));
 }
 
 void QtPdfEngine::DrawBox(int32_t doc, double left, double top, double right, double bottom) {
@@ -334,20 +456,14 @@ void QtPdfEngine::DrawBox(int32_t doc, double left, double top, double right, do
     const QRectF box = QRectF(QPointF(d->Device(left), d->Device(top)),
                               QPointF(d->Device(right), d->Device(bottom)))
                            .normalized();
-    if (d->transparent == 0) d->painter.fillRect(box, ToQColor(d->fill));
-    // The corners of a box stay square.
-    d->painter.setPen(QPen(Qt::black, std::max(1, d->penPixels), Qt::SolidLine, Qt::SquareCap,
-                           Qt::MiterJoin));
-    d->painter.setBrush(Qt::NoBrush);
-    d->painter.drawRect(box);
+    if (d->transparent == 0) d->Paint().fillRect(box, ToQColor(d->fill));
+    d->PaintWithBoxPen().drawRect(box);
 }
 
 void QtPdfEngine::DrawEllipse(int32_t doc, double left, double top, double right, double bottom) {
     Document* d = Find(doc);
     if (!d) return;
-    d->painter.setPen(QPen(Qt::black, std::max(1, d->penPixels)));
-    d->painter.setBrush(Qt::NoBrush);
-    d->painter.drawEllipse(QRectF(QPointF(d->Device(left), d->Device(top)),
+    d->PaintWithLinePen().drawEllipse(QRectF(QPointF(d->Device(left), d->Device(top)),
                                   QPointF(d->Device(right), d->Device(bottom)))
                                .normalized());
 }
@@ -378,7 +494,7 @@ void QtPdfEngine::SetPictureResolution(int32_t doc, int32_t xDpi, int32_t yDpi) 
 }
 
 void QtPdfEngine::SetPictureLossless(int32_t doc, int32_t on) {
-    if (Document* d = Find(doc)) d->painter.setRenderHint(QPainter::LosslessImageRendering, on);
+    if (Document* d = Find(doc)) d->Paint().setRenderHint(QPainter::LosslessImageRendering, on);
 }
 
 double QtPdfEngine::PlacePicture(int32_t doc, double x, double y, double, double,
@@ -390,7 +506,7 @@ double QtPdfEngine::PlacePicture(int32_t doc, double x, double y, double, double
     if (!picture) return y;
     const double width = static_cast<double>(picture->width()) * d->Dpi() / d->pictureXDpi;
     const double height = static_cast<double>(picture->height()) * d->Dpi() / d->pictureYDpi;
-    d->painter.drawImage(QRectF(d->Device(x), d->Device(y), width, height), *picture);
+    d->Paint().drawImage(QRectF(d->Device(x), d->Device(y), width, height), *picture);
     d->lastBottom = y + d->Cm(height);
     return d->lastBottom;
 }
@@ -410,7 +526,7 @@ void QtPdfEngine::DrawPdf417(int32_t doc, double x1, double y1, double x2, doubl
     const QRectF rect = QRectF(QPointF(d->Device(x1), d->Device(y1)),
                                QPointF(d->Device(x2), d->Device(y2)))
                             .normalized();
-    painters_.pdf417(d->painter, rect, data, d->eccLevel, d->columns);
+    painters_.pdf417(d->Paint(), rect, data, d->eccLevel, d->columns);
 }
 
 } // namespace qorprt
