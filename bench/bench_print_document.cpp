@@ -95,7 +95,11 @@ void BM_PrintDocument(benchmark::State& benchState) {
         pages * static_cast<double>(benchState.iterations()), benchmark::Counter::kIsRate);
     benchState.counters["peak_rss_kb"] = static_cast<double>(PeakRssKb());
 }
-BENCHMARK(BM_PrintDocument)->Unit(benchmark::kMillisecond)->Iterations(2)->Arg(kPages)->Arg(3 * kPages);
+BENCHMARK(BM_PrintDocument)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->Arg(kPages)
+    ->Arg(3 * kPages);
 
 // The same print with the job's archive PDF (/W, shown: here nobody opens it).
 void BM_PrintWithArchivePdf(benchmark::State& benchState) {

@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <stdexcept>
-#include <vector>
 #include <fcntl.h>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace qorprt {
 
@@ -27,12 +27,23 @@ std::string XmlText(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out.push_back(c);
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
+        default:
+            out.push_back(c);
         }
     }
     return out;
@@ -124,17 +135,16 @@ public:
         auto text = [](const std::string& utf8) {
             return QPDFObjectHandle::newUnicodeString(utf8).unparse();
         };
-        objects_.push_back(
-            {infoNumber, "<< /Title " + text(info.title) + " /Author " + text(info.author) +
-                             " /Subject " + text(info.subject) + " /Creator " +
-                             text(info.creator) + " /Producer " + text(producer) +
-                             " /CreationDate (" + dates.pdf + ") /ModDate (" + dates.pdf +
-                             ") >>"});
+        objects_.push_back({infoNumber, "<< /Title " + text(info.title) + " /Author " +
+                                            text(info.author) + " /Subject " + text(info.subject) +
+                                            " /Creator " + text(info.creator) + " /Producer " +
+                                            text(producer) + " /CreationDate (" + dates.pdf +
+                                            ") /ModDate (" + dates.pdf + ") >>"});
         // PDF/A-1 wants the metadata stream unfiltered.
         const std::string xmp = Xmp(info, producer, dates);
         objects_.push_back({metadataNumber, "<< /Type /Metadata /Subtype /XML /Length " +
-                                                std::to_string(xmp.size()) + " >>\nstream\n" +
-                                                xmp + "\nendstream"});
+                                                std::to_string(xmp.size()) + " >>\nstream\n" + xmp +
+                                                "\nendstream"});
         if (newMetadata) {
             // The catalog anew, with its entries as they are and the metadata added.
             std::string catalog = "<<";

@@ -72,8 +72,7 @@ public:
     // engine is transparent.
     virtual void DrawLine(int32_t doc, double x1, double y1, double x2, double y2) = 0;
     virtual void DrawBox(int32_t doc, double left, double top, double right, double bottom) = 0;
-    virtual void DrawEllipse(int32_t doc, double left, double top, double right,
-                             double bottom) = 0;
+    virtual void DrawEllipse(int32_t doc, double left, double top, double right, double bottom) = 0;
     virtual int32_t Transparent(int32_t doc) = 0;
     virtual void SetTransparent(int32_t doc, int32_t on) = 0;
     virtual int32_t FillColor(int32_t doc) = 0;

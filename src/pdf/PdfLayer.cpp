@@ -14,7 +14,7 @@ PdfLayer::PdfLayer(PageFormatSource pageFormat, BarcodePainters painters, ShowFi
     : engine_(std::move(pageFormat), std::move(painters)), layer_(engine_, std::move(show)) {}
 
 PdfLayer::PdfLayer(Printer& printer, BarcodePainters painters, ShowFile show)
-    : PdfLayer([&printer] { return PageFormatOf(printer); }, std::move(painters),
-               std::move(show)) {}
+    : PdfLayer([&printer] { return PageFormatOf(printer); }, std::move(painters), std::move(show)) {
+}
 
 } // namespace qorprt

@@ -154,8 +154,7 @@ void QPE_Box(Qpe& qpe, int32_t doc, int32_t left, int32_t top, int32_t right, in
     e.SetTransparent(doc, transparent);
 }
 
-void QPE_Ellipse(Qpe& qpe, int32_t doc, int32_t left, int32_t top, int32_t right,
-                 int32_t bottom) {
+void QPE_Ellipse(Qpe& qpe, int32_t doc, int32_t left, int32_t top, int32_t right, int32_t bottom) {
     // The ring belongs to the box-drawing lines around it and moves with them.
     qpe.engine.DrawEllipse(doc, Vpe(qpe, doc, left, kX), Vpe(qpe, doc, top, kLineY),
                            Vpe(qpe, doc, right, kX), Vpe(qpe, doc, bottom, kLineY));

@@ -10,12 +10,12 @@
 #include <QDir>
 #include <QFont>
 #include <QGlyphRun>
-#include <QRawFont>
 #include <QImage>
 #include <QImageReader>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRawFont>
 #include <QTemporaryFile>
 
 #include <algorithm>
@@ -413,8 +413,7 @@ void QtPdfEngine::SetUnderline(int32_t doc, int32_t on) {
     if (Document* d = Find(doc)) d->font.underline = on != 0;
 }
 
-double QtPdfEngine::MeasureText(int32_t doc, double, double y, double, double,
-                                const std::string&) {
+double QtPdfEngine::MeasureText(int32_t doc, double, double y, double, double, const std::string&) {
     Document* d = Find(doc);
     if (!d) return 0;
     d->lastBottom = y + d->Cm(d->Font().height);
@@ -464,8 +463,8 @@ void QtPdfEngine::DrawEllipse(int32_t doc, double left, double top, double right
     Document* d = Find(doc);
     if (!d) return;
     d->PaintWithLinePen().drawEllipse(QRectF(QPointF(d->Device(left), d->Device(top)),
-                                  QPointF(d->Device(right), d->Device(bottom)))
-                               .normalized());
+                                             QPointF(d->Device(right), d->Device(bottom)))
+                                          .normalized());
 }
 
 int32_t QtPdfEngine::Transparent(int32_t doc) {
@@ -523,9 +522,9 @@ void QtPdfEngine::DrawPdf417(int32_t doc, double x1, double y1, double x2, doubl
                              const std::string& data) {
     Document* d = Find(doc);
     if (!d || !painters_.pdf417) return;
-    const QRectF rect = QRectF(QPointF(d->Device(x1), d->Device(y1)),
-                               QPointF(d->Device(x2), d->Device(y2)))
-                            .normalized();
+    const QRectF rect =
+        QRectF(QPointF(d->Device(x1), d->Device(y1)), QPointF(d->Device(x2), d->Device(y2)))
+            .normalized();
     painters_.pdf417(d->Paint(), rect, data, d->eccLevel, d->columns);
 }
 

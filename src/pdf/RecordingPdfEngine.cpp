@@ -176,8 +176,8 @@ void RecordingPdfEngine::SetUnderline(int32_t doc, int32_t on) {
     if (Document* d = Find(doc)) d->underline = on != 0;
 }
 
-double RecordingPdfEngine::MeasureText(int32_t doc, double x, double y, double right,
-                                       double bottom, const std::string& text) {
+double RecordingPdfEngine::MeasureText(int32_t doc, double x, double y, double right, double bottom,
+                                       const std::string& text) {
     Note("MeasureText" + Ints({doc}) + Numbers({x, y, right, bottom}) + Text(text));
     return y;
 }
@@ -188,8 +188,8 @@ double RecordingPdfEngine::PrintText(int32_t doc, double x, double y, double rig
     if (const Document* d = Find(doc)) {
         const unsigned style = (d->bold ? kStyleBold : 0u) | (d->italic ? kStyleItalic : 0u) |
                                (d->underline ? kStyleUnderline : 0u);
-        Trace("pdf text" + Numbers({x, y}) + Text(text) + " font=" +
-              trace::Quoted(Cp1252ToUtf8(d->font)) + " size=" + std::to_string(d->size) +
+        Trace("pdf text" + Numbers({x, y}) + Text(text) +
+              " font=" + trace::Quoted(Cp1252ToUtf8(d->font)) + " size=" + std::to_string(d->size) +
               " style=" + trace::StyleText(style));
     }
     return y;

@@ -128,8 +128,7 @@ void SwitchPdf(Canvas& canvas, RenderContext& ctx, std::string_view rawPath, boo
         if (path.size() < 2) {
             ctx.pdf.handle = 0;
         } else {
-            ctx.pdf.handle =
-                ctx.pdf.engine ? ctx.pdf.engine->BeginDoc(canvas.PixelsPerInch()) : 0;
+            ctx.pdf.handle = ctx.pdf.engine ? ctx.pdf.engine->BeginDoc(canvas.PixelsPerInch()) : 0;
             LoadHead(canvas, ctx, ctx.job.HeadFile, 0, 0, printing);
         }
     }

@@ -10,12 +10,12 @@ namespace qorprt::test {
 std::string CommandOutput(const std::string& command);
 
 // What poppler's tools say of a PDF file.
-std::string PdfInfo(const std::string& pdf);         // pdfinfo
-std::string PdfMetadata(const std::string& pdf);     // pdfinfo -meta: the XMP packet
-std::string PdfText(const std::string& pdf);         // pdftotext, UTF-8
-std::string PdfFonts(const std::string& pdf);        // pdffonts
-std::string PdfImages(const std::string& pdf);       // pdfimages -list
-int PdfPages(const std::string& pdf);                // 0 when it is no PDF
+std::string PdfInfo(const std::string& pdf);     // pdfinfo
+std::string PdfMetadata(const std::string& pdf); // pdfinfo -meta: the XMP packet
+std::string PdfText(const std::string& pdf);     // pdftotext, UTF-8
+std::string PdfFonts(const std::string& pdf);    // pdffonts
+std::string PdfImages(const std::string& pdf);   // pdfimages -list
+int PdfPages(const std::string& pdf);            // 0 when it is no PDF
 // The value of one pdfinfo line ("Title", "Page size", ...); empty when missing.
 std::string PdfInfoValue(const std::string& pdf, const std::string& key);
 

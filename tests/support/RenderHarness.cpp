@@ -39,8 +39,7 @@ void RecordingPdf::Box(int32_t doc, int32_t left, int32_t top, int32_t right, in
                        bool filled) {
     calls.push_back("Box" + Args({doc, left, top, right, bottom}) + (filled ? " filled" : ""));
 }
-void RecordingPdf::Ellipse(int32_t doc, int32_t left, int32_t top, int32_t right,
-                           int32_t bottom) {
+void RecordingPdf::Ellipse(int32_t doc, int32_t left, int32_t top, int32_t right, int32_t bottom) {
     calls.push_back("Ellipse" + Args({doc, left, top, right, bottom}));
 }
 void RecordingPdf::Picture(int32_t doc, const std::string& fileName, int32_t x, int32_t y) {

@@ -3,6 +3,7 @@
 // also what the printer document does and, with --pdf-trace, every drawing call that reaches the
 // PDF engine. With --png it also writes the preview image, with --out the printed document.
 
+#include "graphics/PrintTarget.h"
 #include "pdf/PdfLayer.h"
 #include "pdf/QpeLayer.h"
 #include "pdf/RecordingPdfEngine.h"
@@ -16,7 +17,6 @@
 #include "platform/text/Encoding.h"
 #include "platform/text/Numbers.h"
 #include "platform/text/Strings.h"
-#include "graphics/PrintTarget.h"
 #include "render/DocumentDriver.h"
 
 #include <QGuiApplication>
@@ -125,8 +125,8 @@ public:
                           const DevMode&) override {
         if (out_.empty()) return Ok();
         std::error_code ec;
-        std::filesystem::copy_file(pdfPath, out_,
-                                   std::filesystem::copy_options::overwrite_existing, ec);
+        std::filesystem::copy_file(pdfPath, out_, std::filesystem::copy_options::overwrite_existing,
+                                   ec);
         if (ec) return Fail("cannot write " + out_ + ": " + ec.message());
         return Ok();
     }

@@ -229,7 +229,8 @@ std::vector<std::string> Words(const std::string& pdf) {
 
 TEST_F(PrintPdfTest, TheInvoicesArchiveReadsAsItsPrintedPage) {
     std::ifstream in(std::string(QORPRT_TEST_DATA) + "/invoice.prt", std::ios::binary);
-    const std::string invoice((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string invoice((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
     ASSERT_FALSE(invoice.empty());
     job.PDFname = dir.File("R4711.pdf");
     job.ShowPdf = true;

@@ -1,9 +1,9 @@
 // The engine on QPdfWriter: archive files as poppler reads them, where things land on the page,
 // the barcode painters, and files that are never half written.
 
+#include "pdf/QtPdfEngine.h"
 #include "pdf/ArchiveFile.h"
 #include "pdf/PdfLayer.h"
-#include "pdf/QtPdfEngine.h"
 #include "platform/system/Log.h"
 #include "support/GuiApp.h"
 #include "support/PdfTools.h"
@@ -76,7 +76,8 @@ TEST_F(QtPdfEngineTest, ArchiveFileHasItsInformationFontsTextAndPages) {
     AttributeCounters counters = kPageStartCounters;
     std::string current = "Courier New";
     pdf.Font(doc, 0, counters, current);
-    pdf.Text(doc, 100, 200, "Unterlegscheibe \x80-Preis \x8A\x9A\x8E\x9E\x8C\x9C\x9F \xE4\xF6\xFC\xDF");
+    pdf.Text(doc, 100, 200,
+             "Unterlegscheibe \x80-Preis \x8A\x9A\x8E\x9E\x8C\x9C\x9F \xE4\xF6\xFC\xDF");
     current = "Arial";
     counters[kBold] = 1;
     pdf.Font(doc, 12, counters, current);
@@ -160,8 +161,8 @@ TEST_F(QtPdfEngineTest, TextLinesBoxesAndPicturesLandWhereTheEngineUnitsSay) {
     engine.DrawEllipse(doc, 7.0, 4.0, 8.0, 5.0);
     engine.SetPictureResolution(doc, 300, 300);
     engine.SetPictureLossless(doc, 1);
-    EXPECT_NEAR(engine.PlacePicture(doc, 1.0, 6.0, FREE, FREE, dir.File("stempel.png")),
-                6.0 + 1.27, 1e-9);
+    EXPECT_NEAR(engine.PlacePicture(doc, 1.0, 6.0, FREE, FREE, dir.File("stempel.png")), 6.0 + 1.27,
+                1e-9);
     EXPECT_NEAR(engine.ObjectEdge(doc, kLastObjectBottom), 6.0 + 1.27, 1e-9);
     const std::string file = dir.File("lage.pdf");
     ASSERT_EQ(engine.WriteDocument(doc, file), 1);
@@ -240,7 +241,9 @@ TEST_F(QtPdfEngineTest, BarcodesGoToThePaintersAndWithoutThemCode128StaysText) {
         const int32_t doc = pdf.BeginDoc(600);
         std::string current = "Code 128";
         pdf.Font(doc, 12, {}, current);
-        pdf.Text(doc, 150, 235, "\xCC" "ABC\xCE");
+        pdf.Text(doc, 150, 235,
+                 "\xCC"
+                 "ABC\xCE");
         pdf.Pdf417(doc, 150, 155, "Rechnung 4711");
         const std::string file = dir.File("barcodes.pdf");
         ASSERT_EQ(pdf.EndDoc(doc, file, false), 1);
@@ -255,7 +258,8 @@ TEST_F(QtPdfEngineTest, BarcodesGoToThePaintersAndWithoutThemCode128StaysText) {
         EXPECT_NEAR(code128[0].topLeft.x(), 600 / 2.54, 1e-6);
         EXPECT_NEAR(code128[0].topLeft.y(), 600 / 2.54, 1e-6);
         EXPECT_EQ(code128[0].pixelSize, 100);
-        EXPECT_EQ(code128[0].text, "\xCC" "ABC\xCE");
+        EXPECT_EQ(code128[0].text, "\xCC"
+                                   "ABC\xCE");
         ASSERT_EQ(pdf417.size(), 1u);
         EXPECT_NEAR(pdf417[0].rect.left(), 600 / 2.54, 1e-6);
         EXPECT_NEAR(pdf417[0].rect.top(), 600 / 2.54, 1e-6);

@@ -85,7 +85,8 @@ TEST(TraceTool, PrintModeSaysWhatThePrinterDocumentDoes) {
 TEST(TraceTool, PdfTracePrintsTheEngineCallsInEngineUnits) {
     test::TempDir dir;
     const std::string file = dir.Write(
-        "d.prt", "\t\t\t\tA\xA4\r\n30\t22\t\t\t<179><248>\r\n\t\t\t\t<=R21>\r\n\t\t\tSeite\t<pdf=x>B\r\n");
+        "d.prt",
+        "\t\t\t\tA\xA4\r\n30\t22\t\t\t<179><248>\r\n\t\t\t\t<=R21>\r\n\t\t\tSeite\t<pdf=x>B\r\n");
     const ToolRun run = Trace("--pdf-trace --pdf 'C:\\a.pdf' --show-pdf " + file);
     EXPECT_EQ(run.status, 0);
     // 600 dpi: 235 pixels make a unit. Text at x + 85 and its baseline y; lines at +85/+60,
@@ -114,15 +115,14 @@ TEST(TraceTool, PdfTracePrintsTheEngineCallsInEngineUnits) {
 
 TEST(TraceTool, RealPrinterCanvasKeepsThePrintedDocumentAndWritesThePdf) {
     test::TempDir dir;
-    const std::string file =
-        dir.Write("e.prt", "\t\t\t\tRechnung\r\n\t\t\tSeite\tZwei \xA4\r\n");
+    const std::string file = dir.Write("e.prt", "\t\t\t\tRechnung\r\n\t\t\tSeite\tZwei \xA4\r\n");
     for (const char* canvas : {"qt", "recording"}) {
         const std::string printed = dir.File(std::string("gedruckt-") + canvas + ".pdf");
         const std::string archive = dir.File(std::string("archiv-") + canvas + ".pdf");
         const bool qt = std::string(canvas) == "qt";
-        const ToolRun run = Trace(std::string("--print --canvas ") + canvas +
-                                  (qt ? " --out " + printed : std::string()) + " --pdf " +
-                                  archive + " " + file);
+        const ToolRun run =
+            Trace(std::string("--print --canvas ") + canvas +
+                  (qt ? " --out " + printed : std::string()) + " --pdf " + archive + " " + file);
         EXPECT_EQ(run.status, 0) << run.out;
         EXPECT_NE(run.out.find("printer newpage\n"), std::string::npos);
         EXPECT_EQ(test::PdfPages(archive), 2) << canvas;
