@@ -24,7 +24,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -124,10 +124,11 @@ public:
     Status SubmitDocument(PrinterHandle&, const std::string& pdfPath, const std::string&,
                           const DevMode&) override {
         if (out_.empty()) return Ok();
-        std::error_code ec;
-        std::filesystem::copy_file(pdfPath, out_, std::filesystem::copy_options::overwrite_existing,
-                                   ec);
-        if (ec) return Fail("cannot write " + out_ + ": " + ec.message());
+        // Written anew rather than copied: the spool file is private to its owner.
+        std::ifstream in(pdfPath, std::ios::binary);
+        std::ofstream out(out_, std::ios::binary | std::ios::trunc);
+        out << in.rdbuf();
+        if (!in || !out.flush()) return Fail("cannot write " + out_);
         return Ok();
     }
 
