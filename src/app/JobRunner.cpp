@@ -35,6 +35,7 @@ void DiscardDocuments(JobEnvironment& env) {
     // The print action's guard has aborted its document and restored the printer's defaults
     // while the failure left it; a document some other path left open goes here.
     if (env.printer.Printing()) env.printer.Abort();
+    if (env.pdf.Open()) env.pdf.engine->Discard(env.pdf.handle);
     env.pdf.handle = 0;
 }
 

@@ -45,7 +45,7 @@ QIcon ProgramIcon() {
 RunningInstance::RunningInstance(InstanceOptions options)
     : options_(std::move(options)), ownSpooler_(MachineSpooler(options_.spooler)),
       spooler_(options_.spooler ? *options_.spooler : *ownSpooler_),
-      printer_(std::make_unique<Printer>(spooler_, NewPrinterCanvas)),
+      printer_(std::make_unique<Printer>(spooler_, NewPrinterCanvas)), pdfLayer_(*printer_),
       window_(std::make_unique<TQorPrt>(job_, jobs_, *this)),
       boxes_(options_.interactive, [this] { return window_.get(); }),
       properties_(spooler_, job_, boxes_),
@@ -64,6 +64,7 @@ RunningInstance::RunningInstance(InstanceOptions options)
       actions_(env_, [this](bool minimise) { return RunJob(minimise); }),
       timers_(std::make_unique<JobTimers>(jobs_, job_, serviceMode_, *this, options_.timing)),
       tray_(std::make_unique<TrayIcon>(*this, ProgramIcon())) {
+    pdf_.engine = &pdfLayer_.Output();
     // From now on the window's LogLevel edit filters the log.
     SetLogThresholdSource(&job_.LogLevel);
     window_->setWindowIcon(ProgramIcon());

@@ -13,6 +13,7 @@
 #include "jobs/JobList.h"
 #include "jobs/PreviewHost.h"
 #include "jobs/PrinterProperties.h"
+#include "pdf/PdfLayer.h"
 #include "pdf/PdfOutput.h"
 #include "platform/canvas/ScratchImage.h"
 #include "platform/printing/Printer.h"
@@ -123,6 +124,7 @@ private:
     std::unique_ptr<Spooler> ownSpooler_;
     Spooler& spooler_;
     std::unique_ptr<Printer> printer_;
+    PdfLayer pdfLayer_; // the PDF output, paged like the printer's documents
     std::unique_ptr<TQorPrt> window_;
     QtMessageBoxes boxes_;
     ScratchImage prtImg_; // the window's hidden scratch image for barcodes

@@ -124,10 +124,14 @@ void DrawBoxChar(Canvas& canvas, RenderContext& ctx, int32_t code) {
         vUp();
         hLeft();
         break;
-    case 248: // the degree ring, on the canvas only
-        canvas.Ellipse(PixelX(st, int64_t{x} - 7), PixelY(st, int64_t{y} - 7),
-                       PixelX(st, int64_t{x} - 2), PixelY(st, int64_t{y} - 4));
+    case 248: { // the degree ring, in the PDF as well as on the canvas
+        const Rect ring{PixelX(st, int64_t{x} - 7), PixelY(st, int64_t{y} - 7),
+                        PixelX(st, int64_t{x} - 2), PixelY(st, int64_t{y} - 4)};
+        canvas.Ellipse(ring.left, ring.top, ring.right, ring.bottom);
+        if (ctx.pdf.Open())
+            ctx.pdf.engine->Ellipse(ctx.pdf.handle, ring.left, ring.top, ring.right, ring.bottom);
         break;
+    }
     default:
         break;
     }

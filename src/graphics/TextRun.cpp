@@ -125,8 +125,13 @@ int32_t DrawTextRun(Canvas& canvas, RenderContext& ctx, std::string_view text, i
         const std::string_view part = text.substr(start, i - start);
         drawPart(part);
         left += canvas.TextExtent(part).cx;
-        // The Latin-9 letter goes to the canvas only; the PDF text carries the ANSI bytes.
-        canvas.TextOutW(Sat32(left + st.leftOffset), top, Latin9ToUnicode(byte));
+        const char16_t letter = Latin9ToUnicode(byte);
+        canvas.TextOutW(Sat32(left + st.leftOffset), top, letter);
+        // The PDF gets the letter too, where the canvas drew it: an invoice without its euro
+        // signs would be wrong. Windows-1252 has all eight letters, so the text stays 8-bit.
+        if (ctx.pdf.Open())
+            ctx.pdf.engine->Text(ctx.pdf.handle, Sat32(left + st.leftOffset), y,
+                                 Utf16ToCp1252(std::u16string(1, letter)));
         left += canvas.TextExtent(std::string_view(&measure, 1)).cx;
         start = i + 1;
     }

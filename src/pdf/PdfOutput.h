@@ -12,9 +12,12 @@ namespace qorprt {
 class PdfOutput {
 public:
     virtual ~PdfOutput() = default;
-    // A new document; 0 on failure.
-    virtual int32_t BeginDoc() = 0;
+    // A new document whose coordinates are pixels of a canvas of `dpi` (the printer canvas's
+    // resolution); 0 on failure.
+    virtual int32_t BeginDoc(int32_t dpi) = 0;
     virtual int32_t EndDoc(int32_t doc, const std::string& fileName, bool show) = 0;
+    // Closes a document without writing it: the job it belongs to failed half way.
+    virtual void Discard(int32_t doc) = 0;
     virtual void NewPage(int32_t doc) = 0;
     // Left edge including the left margin offset, baseline.
     virtual int32_t Text(int32_t doc, int32_t x, int32_t y, const std::string& text) = 0;
@@ -25,6 +28,8 @@ public:
     virtual void Line(int32_t doc, int32_t x1, int32_t y1, int32_t x2, int32_t y2) = 0;
     virtual void Box(int32_t doc, int32_t left, int32_t top, int32_t right, int32_t bottom,
                      bool filled) = 0;
+    // The degree ring of the box-drawing code 248, in the rectangle the canvas draws it in.
+    virtual void Ellipse(int32_t doc, int32_t left, int32_t top, int32_t right, int32_t bottom) = 0;
     virtual void Picture(int32_t doc, const std::string& fileName, int32_t x, int32_t y) = 0;
     virtual void Pdf417(int32_t doc, int32_t x, int32_t y, const std::string& data) = 0;
 };

@@ -162,7 +162,7 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
     if (ctx.printer) {
         ctx.printer->BeginDoc();
         if (!ctx.job.PDFname.empty())
-            ctx.pdf.handle = ctx.pdf.engine ? ctx.pdf.engine->BeginDoc() : 0;
+            ctx.pdf.handle = ctx.pdf.engine ? ctx.pdf.engine->BeginDoc(canvas.PixelsPerInch()) : 0;
     }
     ResetCanvas(canvas, ctx);
     st.currentFont = st.fixedFont;

@@ -73,11 +73,21 @@ void ApplyCommandWords(Canvas& canvas, RenderContext& ctx, std::string_view comm
             ChangeCounter(st.counters[word.attribute], word.delta);
     }
     ApplyFont(canvas, ctx, size);
-    if (Contains(command, "Ari")) SetFont(canvas, st, "Arial");
-    if (Contains(command, "Cou")) SetFont(canvas, st, st.fixedFont);
-    if (Contains(command, "Qor")) SetFont(canvas, st, "QorvaW");
-    if (Contains(command, "Nar")) SetFont(canvas, st, st.narrowFont);
-    if (Contains(command, "Cod")) SetFont(canvas, st, "Code 128");
+    bool fontWord = false;
+    auto word = [&](std::string_view w, const std::string& font) {
+        if (!Contains(command, w)) return;
+        SetFont(canvas, st, font);
+        fontWord = true;
+    };
+    word("Ari", "Arial");
+    word("Cou", st.fixedFont);
+    word("Qor", "QorvaW");
+    word("Nar", st.narrowFont);
+    word("Cod", "Code 128");
+    // The PDF takes the line's font too, not only from the next tag or line on: otherwise its
+    // text would be a line behind the printed page in its fonts.
+    if (fontWord && ctx.pdf.Open())
+        ctx.pdf.engine->Font(ctx.pdf.handle, size, st.counters, st.currentFont);
     if (Contains(command, "PDF")) {
         SetFont(canvas, st, st.pdf417Font);
         const size_t sp = command.find("Sp");

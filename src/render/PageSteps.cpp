@@ -4,6 +4,7 @@
 #include "graphics/LoadHead.h"
 #include "graphics/PrintTarget.h"
 #include "graphics/TextRun.h"
+#include "pdf/PdfFilePath.h"
 #include "platform/canvas/Canvas.h"
 #include "platform/text/Numbers.h"
 #include "platform/text/Strings.h"
@@ -116,7 +117,10 @@ void PlaceInlinePicture(Canvas& canvas, RenderContext& ctx, std::string_view pat
 void SwitchPdf(Canvas& canvas, RenderContext& ctx, std::string_view rawPath, bool show,
                bool printing) {
     const std::string path = PrtPath(rawPath);
-    if (printing && path != ctx.job.PDFname) {
+    // The job names its file as the user wrote it ("C:\Archiv\R1.pdf", in quotes when it has
+    // blanks), the PRT file with "/": the same file either way must not be begun again, which
+    // would write it twice and lose the first document.
+    if (printing && PdfFilePath(path) != PdfFilePath(ctx.job.PDFname)) {
         ctx.job.ShowPdf = show;
         if (ctx.pdf.Open())
             ctx.pdf.engine->EndDoc(ctx.pdf.handle, ctx.job.PDFname, ctx.job.ShowPdf);
@@ -124,7 +128,7 @@ void SwitchPdf(Canvas& canvas, RenderContext& ctx, std::string_view rawPath, boo
         if (path.size() < 2) {
             ctx.pdf.handle = 0;
         } else {
-            ctx.pdf.handle = ctx.pdf.engine ? ctx.pdf.engine->BeginDoc() : 0;
+            ctx.pdf.handle = ctx.pdf.engine ? ctx.pdf.engine->BeginDoc(canvas.PixelsPerInch()) : 0;
             LoadHead(canvas, ctx, ctx.job.HeadFile, 0, 0, printing);
         }
     }

@@ -14,13 +14,16 @@ std::string Args(std::initializer_list<int32_t> values) {
 }
 } // namespace
 
-int32_t RecordingPdf::BeginDoc() {
-    calls.push_back("BeginDoc");
+int32_t RecordingPdf::BeginDoc(int32_t dpi) {
+    calls.push_back("BeginDoc" + Args({dpi}));
     return nextHandle;
 }
 int32_t RecordingPdf::EndDoc(int32_t doc, const std::string& fileName, bool show) {
     calls.push_back("EndDoc" + Args({doc}) + " " + fileName + (show ? " show" : " hide"));
     return 1;
+}
+void RecordingPdf::Discard(int32_t doc) {
+    calls.push_back("Discard" + Args({doc}));
 }
 void RecordingPdf::NewPage(int32_t doc) {
     calls.push_back("NewPage" + Args({doc}));
@@ -38,6 +41,9 @@ void RecordingPdf::Line(int32_t doc, int32_t x1, int32_t y1, int32_t x2, int32_t
 void RecordingPdf::Box(int32_t doc, int32_t left, int32_t top, int32_t right, int32_t bottom,
                        bool filled) {
     calls.push_back("Box" + Args({doc, left, top, right, bottom}) + (filled ? " filled" : ""));
+}
+void RecordingPdf::Ellipse(int32_t doc, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    calls.push_back("Ellipse" + Args({doc, left, top, right, bottom}));
 }
 void RecordingPdf::Picture(int32_t doc, const std::string& fileName, int32_t x, int32_t y) {
     calls.push_back("Picture" + Args({doc}) + " " + fileName + Args({x, y}));

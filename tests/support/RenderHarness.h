@@ -18,8 +18,9 @@ public:
     std::vector<std::string> calls;
     int32_t nextHandle = 7;
 
-    int32_t BeginDoc() override;
+    int32_t BeginDoc(int32_t dpi) override;
     int32_t EndDoc(int32_t doc, const std::string& fileName, bool show) override;
+    void Discard(int32_t doc) override;
     void NewPage(int32_t doc) override;
     int32_t Text(int32_t doc, int32_t x, int32_t y, const std::string& text) override;
     void Font(int32_t doc, int32_t size, const AttributeCounters& counters,
@@ -27,6 +28,7 @@ public:
     void Line(int32_t doc, int32_t x1, int32_t y1, int32_t x2, int32_t y2) override;
     void Box(int32_t doc, int32_t left, int32_t top, int32_t right, int32_t bottom,
              bool filled) override;
+    void Ellipse(int32_t doc, int32_t left, int32_t top, int32_t right, int32_t bottom) override;
     void Picture(int32_t doc, const std::string& fileName, int32_t x, int32_t y) override;
     void Pdf417(int32_t doc, int32_t x, int32_t y, const std::string& data) override;
 };

@@ -9,8 +9,6 @@ namespace qorprt {
 
 namespace trace {
 
-namespace {
-
 std::string Quoted(std::string_view utf8) {
     std::string out = "\"";
     for (char c : utf8) {
@@ -20,6 +18,16 @@ std::string Quoted(std::string_view utf8) {
     out.push_back('"');
     return out;
 }
+
+std::string StyleText(unsigned style) {
+    std::string out;
+    if (style & kStyleBold) out += 'B';
+    if (style & kStyleItalic) out += 'I';
+    if (style & kStyleUnderline) out += 'U';
+    return out.empty() ? std::string("-") : out;
+}
+
+namespace {
 
 std::string Hex(Rgb color) {
     char buf[8];
@@ -37,12 +45,8 @@ std::string Coords(std::initializer_list<int32_t> values) {
 }
 
 std::string FontSuffix(const CanvasFont& font) {
-    std::string style;
-    if (font.style & kStyleBold) style += 'B';
-    if (font.style & kStyleItalic) style += 'I';
-    if (font.style & kStyleUnderline) style += 'U';
-    if (style.empty()) style = "-";
-    return " font=" + Quoted(font.name) + " size=" + std::to_string(font.size) + " style=" + style;
+    return " font=" + Quoted(font.name) + " size=" + std::to_string(font.size) +
+           " style=" + StyleText(font.style);
 }
 
 std::string BrushText(const CanvasBrush& brush) {

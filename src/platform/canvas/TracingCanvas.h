@@ -10,6 +10,10 @@ namespace qorprt {
 // Text lines describing drawing operations, as the recording and tracing canvases write them
 // (device pixels; texts as UTF-8 with \" and \\ escaped).
 namespace trace {
+// A UTF-8 text in double quotes, with \" and \\ escaped.
+std::string Quoted(std::string_view utf8);
+// A font style as B, I and U, or "-".
+std::string StyleText(unsigned style);
 std::string Text(int32_t x, int32_t y, std::string_view ansiText, const CanvasFont& font);
 std::string Char(int32_t x, int32_t y, char16_t ch, const CanvasFont& font);
 std::string Line(Point from, Point to, const CanvasPen& pen);

@@ -1,6 +1,5 @@
 #include "platform/printing/Printer.h"
 
-#include "platform/canvas/BarcodeFonts.h"
 #include "platform/canvas/Fonts.h"
 #include "platform/printing/SpoolCheck.h"
 #include "platform/system/Errors.h"
@@ -9,8 +8,6 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QFontDatabase>
-#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -315,13 +312,11 @@ void Printer::Refresh() {
 const std::vector<std::string>& Printer::Fonts() {
     if (!fonts_) {
         fonts_.emplace();
-        // The font database needs the GUI application.
-        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-            for (const QString& family : QFontDatabase::families())
-                fonts_->push_back(Utf8ToCp1252(family.toStdString()));
-        // The barcode fonts the canvas draws itself.
-        for (const std::string& name : BuiltInFontNames())
-            if (!FontInstalled(*fonts_, name)) fonts_->push_back(name);
+        // A printer here prints with the machine's fonts: fontconfig's list with the Windows
+        // names of their metric twins ("Arial Narrow") and the barcode fonts the canvas draws
+        // itself, as the screen has them.
+        for (const std::string& name : InstalledFontNames())
+            fonts_->push_back(Utf8ToCp1252(name));
     }
     return *fonts_;
 }

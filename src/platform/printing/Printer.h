@@ -52,8 +52,8 @@ public:
                     const DevMode* devMode);
     // Forgets the cached printer list and fonts; the current printer stays current.
     void Refresh();
-    // The fonts the printer can use (fontconfig's families, as 8-bit names, and the barcode
-    // fonts the canvas draws itself).
+    // The fonts the printer can use, as 8-bit names: the machine's (InstalledFontNames, the
+    // metric twins' Windows names and the built-in barcode fonts included).
     const std::vector<std::string>& Fonts();
 
     // The name the document is spooled under (8-bit, Windows-1252).

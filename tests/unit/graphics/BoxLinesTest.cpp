@@ -131,14 +131,14 @@ TEST(BoxLines, MarginsMoveEverythingLikeTheText) {
                         "text 79 70 \"A\" font=\"Courier New\" size=10 style=-"}));
 }
 
-TEST(BoxLines, PdfMirrorsEveryLineButNotTheRing) {
+TEST(BoxLines, PdfMirrorsEveryLineAndTheRingWhereTheCanvasDrawsThem) {
     RenderHarness h;
     h.Render({"30\t22\t\t\t<197><248>"});
     EXPECT_TRUE(h.pdfLayer.calls.empty());
     h.OpenPdf();
     h.Render({"30\t22\t\t\t<197><248>"});
     EXPECT_EQ(h.pdfLayer.calls, (Ops{"Font 7 0", "Line 7 17 60 17 40", "Line 7 12 52 22 52",
-                                     "Font 7 0", "Font 7 0"}));
+                                     "Font 7 0", "Ellipse 7 25 46 30 52", "Font 7 0"}));
 }
 
 } // namespace

@@ -88,23 +88,29 @@ TEST(DrawTextRun, QorvaFontIsTwoPointsLargerAndMeasuringLeavesItSo) {
 TEST(DrawTextRun, LatinNineLettersAreDrawnAsUnicodeWithTheirMeasuringLetter) {
     RenderHarness h(120, "", "10");
     h.OpenPdf();
-    // Nine letters then the euro sign: the PDF gets the letters and an empty rest.
+    // Nine letters then the euro sign: the PDF gets the letters, the euro sign (Windows-1252
+    // 0x80) where the canvas drew it, and an empty rest.
     EXPECT_EQ(DrawTextRun(h.canvas, h.ctx, "Rechnung:\xA4", 0, 40), 100);
     EXPECT_EQ(h.canvas.Operations(),
               (Ops{"text 47 27 \"Rechnung:\" font=\"Courier New\" size=10 style=-",
                    "char 137 27 U+20AC font=\"Courier New\" size=10 style=-",
                    "text 147 27 \"\" font=\"Courier New\" size=10 style=-"}));
-    EXPECT_EQ(h.pdfLayer.calls, (Ops{"Text 7 47 40 \"Rechnung:\"", "Text 7 147 40 \"\""}));
+    EXPECT_EQ(h.pdfLayer.calls,
+              (Ops{"Text 7 47 40 \"Rechnung:\"", "Text 7 137 40 \"\x80\"", "Text 7 147 40 \"\""}));
 }
 
 TEST(DrawTextRun, EveryLatinNineByteAndItsAdvance) {
+    // The PDF gets each letter as its Windows-1252 byte.
     struct {
         char byte;
         const char* code;
-    } cases[] = {{'\xA4', "U+20AC"}, {'\xA6', "U+0160"}, {'\xA8', "U+0161"}, {'\xB4', "U+017D"},
-                 {'\xB8', "U+017E"}, {'\xBC', "U+0152"}, {'\xBD', "U+0153"}, {'\xBE', "U+0178"}};
+        char pdf;
+    } cases[] = {{'\xA4', "U+20AC", '\x80'}, {'\xA6', "U+0160", '\x8A'}, {'\xA8', "U+0161", '\x9A'},
+                 {'\xB4', "U+017D", '\x8E'}, {'\xB8', "U+017E", '\x9E'}, {'\xBC', "U+0152", '\x8C'},
+                 {'\xBD', "U+0153", '\x9C'}, {'\xBE', "U+0178", '\x9F'}};
     for (const auto& c : cases) {
         RenderHarness h;
+        h.OpenPdf();
         const std::string run{c.byte, 'x'};
         EXPECT_EQ(DrawTextRun(h.canvas, h.ctx, run, 0, 40), 20);
         ASSERT_EQ(h.canvas.Operations().size(), 3u);
@@ -112,6 +118,10 @@ TEST(DrawTextRun, EveryLatinNineByteAndItsAdvance) {
                   std::string("char 0 27 ") + c.code + " font=\"Courier New\" size=10 style=-");
         EXPECT_EQ(h.canvas.Operations()[2],
                   "text 10 27 \"x\" font=\"Courier New\" size=10 style=-");
+        EXPECT_EQ(h.pdfLayer.calls,
+                  (Ops{"Text 7 0 40 \"\"", "Text 7 0 40 \"" + std::string(1, c.pdf) + "\"",
+                       "Text 7 10 40 \"x\""}))
+            << c.code;
     }
     // Other high bytes are Windows-1252 text.
     RenderHarness h;

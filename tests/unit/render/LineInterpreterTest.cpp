@@ -1,4 +1,6 @@
 #include "render/LineInterpreter.h"
+#include "pdf/QpeLayer.h"
+#include "pdf/RecordingPdfEngine.h"
 #include "platform/system/Errors.h"
 #include "support/RenderHarness.h"
 
@@ -160,6 +162,23 @@ TEST(RenderLine, AttributeMemory) {
         h.Render({"\t\t\tUl +Mem\tA", "\t\t\t-Mem +Mem Fe\tB", "\t\t\t*\tC"});
         EXPECT_EQ(h.Render({"\t\t\t-Mem\tD"}), Ops{Text(0, 67, "D", "Courier New", 10, "BU")});
     }
+}
+
+TEST(RenderLine, FontWordsReachThePdfOnTheirOwnLine) {
+    RenderHarness h;
+    RecordingPdfEngine engine;
+    QpeLayer layer(engine, {});
+    h.pdf.engine = &layer;
+    h.pdf.handle = layer.BeginDoc(120);
+    Ops texts;
+    engine.SetTraceSink([&](const std::string& line) { texts.push_back(line); });
+    h.Render({"\t\t\tAri\tQorva", "\t\t\tCou\tWeg", "\t\t\tEn Ari\tA<+FE>B"}, true);
+    // At 120 dpi an engine unit is 47 pixels; baselines at 20, 40 and 60 pixels; "A" at 8 points
+    // is 7 pixels wide.
+    EXPECT_EQ(texts, (Ops{"pdf text 1.8085 0.4255 \"Qorva\" font=\"Arial\" size=10 style=-",
+                          "pdf text 1.8085 0.8511 \"Weg\" font=\"Courier\" size=10 style=-",
+                          "pdf text 1.8085 1.2766 \"A\" font=\"Arial Narrow\" size=8 style=-",
+                          "pdf text 1.9574 1.2766 \"B\" font=\"Arial Narrow\" size=8 style=B"}));
 }
 
 TEST(RenderLine, StarResetsThePageSetUpAndTheFont) {

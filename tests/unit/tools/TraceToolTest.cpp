@@ -1,3 +1,4 @@
+#include "support/PdfTools.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -60,6 +61,80 @@ TEST(TraceTool, RealCanvasTracesWithRealMetrics) {
               std::string::npos)
         << run.out;
     EXPECT_FALSE(dir.Read("b.png").empty());
+}
+
+TEST(TraceTool, PrintModeSaysWhatThePrinterDocumentDoes) {
+    test::TempDir dir;
+    const std::string file =
+        dir.Write("c.prt", "\t\t\t\tWort\r\n\t\t\tSeite\tZwei\r\n\t\t\tDoku\tDrei\r\n");
+    const ToolRun run = Trace("--print --dpi 120 " + file);
+    EXPECT_EQ(run.status, 0);
+    // Every printed page starts blank: the page is filled with the white brush.
+    EXPECT_EQ(run.out, "printer begin\n"
+                       "text 0 7 \"Wort\" font=\"Courier New\" size=10 style=-\n"
+                       "printer newpage\n"
+                       "fill 0 0 5000 5000 brush=#FFFFFF\n"
+                       "text 0 7 \"Zwei\" font=\"Courier New\" size=10 style=-\n"
+                       "printer end\n"
+                       "printer begin\n"
+                       "fill 0 0 5000 5000 brush=#FFFFFF\n"
+                       "text 0 7 \"Drei\" font=\"Courier New\" size=10 style=-\n"
+                       "printer end\n");
+}
+
+TEST(TraceTool, PdfTracePrintsTheEngineCallsInEngineUnits) {
+    test::TempDir dir;
+    const std::string file = dir.Write(
+        "d.prt",
+        "\t\t\t\tA\xA4\r\n30\t22\t\t\t<179><248>\r\n\t\t\t\t<=R21>\r\n\t\t\tSeite\t<pdf=x>B\r\n");
+    const ToolRun run = Trace("--pdf-trace --pdf 'C:\\a.pdf' --show-pdf " + file);
+    EXPECT_EQ(run.status, 0);
+    // 600 dpi: 235 pixels make a unit. Text at x + 85 and its baseline y; lines at +85/+60,
+    // boxes at +85/+70; the ring with the lines.
+    EXPECT_EQ(run.out, "printer begin\n"
+                       "pdf begin\n"
+                       "text 0 34 \"A\" font=\"Courier New\" size=10 style=-\n"
+                       "pdf text 0.3617 0.4255 \"A\" font=\"Courier\" size=10 style=-\n"
+                       "char 49 34 U+20AC font=\"Courier New\" size=10 style=-\n"
+                       "pdf text 0.5702 0.4255 \"\xE2\x82\xAC\" font=\"Courier\" size=10 style=-\n"
+                       "text 98 34 \"\" font=\"Courier New\" size=10 style=-\n"
+                       "pdf text 0.7787 0.4255 \"\" font=\"Courier\" size=10 style=-\n"
+                       "line 85 300 85 200 pen=2\n"
+                       "pdf line 0.7234 1.5319 0.7234 1.1064\n"
+                       "ellipse 120 230 145 260 pen=2 brush=clear\n"
+                       "pdf ellipse 0.8723 1.2340 0.9787 1.3617\n"
+                       "fill 0 336 120 420 brush=#000000\n"
+                       "pdf box 0.3617 1.7447 0.8723 2.0851 filled=1\n"
+                       "printer newpage\n"
+                       "pdf page\n"
+                       "fill 0 0 5000 5000 brush=#FFFFFF\n"
+                       "pdf end \"C:\\\\a.pdf\" show=0\n"
+                       "text 0 34 \"B\" font=\"Courier New\" size=10 style=-\n"
+                       "printer end\n");
+}
+
+TEST(TraceTool, RealPrinterCanvasKeepsThePrintedDocumentAndWritesThePdf) {
+    test::TempDir dir;
+    const std::string file = dir.Write("e.prt", "\t\t\t\tRechnung\r\n\t\t\tSeite\tZwei \xA4\r\n");
+    for (const char* canvas : {"qt", "recording"}) {
+        const std::string printed = dir.File(std::string("gedruckt-") + canvas + ".pdf");
+        const std::string archive = dir.File(std::string("archiv-") + canvas + ".pdf");
+        const bool qt = std::string(canvas) == "qt";
+        const ToolRun run =
+            Trace(std::string("--print --canvas ") + canvas +
+                  (qt ? " --out " + printed : std::string()) + " --pdf " + archive + " " + file);
+        EXPECT_EQ(run.status, 0) << run.out;
+        EXPECT_NE(run.out.find("printer newpage\n"), std::string::npos);
+        EXPECT_EQ(test::PdfPages(archive), 2) << canvas;
+        EXPECT_EQ(test::PdfInfoValue(archive, "Title"), "Archivierung");
+        EXPECT_NE(test::PdfText(archive).find("Zwei \xE2\x82\xAC"), std::string::npos);
+        if (qt) {
+            EXPECT_EQ(test::PdfPages(printed), 2);
+            EXPECT_NE(test::PdfText(printed).find("Rechnung"), std::string::npos);
+        }
+    }
+    // The printed document is the real canvas's.
+    EXPECT_EQ(Trace("--print --out x.pdf " + file).status, 2);
 }
 
 } // namespace
