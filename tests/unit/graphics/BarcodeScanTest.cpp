@@ -6,6 +6,7 @@
 #include "jobs/MessageBoxes.h"
 #include "jobs/PrintAction.h"
 #include "jobs/PrinterProperties.h"
+#include "pdf/PdfLayer.h"
 #include "platform/canvas/BarcodePainters.h"
 #include "platform/canvas/Fonts.h"
 #include "platform/canvas/QtCanvas.h"
@@ -186,6 +187,38 @@ TEST_F(BarcodeScanTest, PrintedPageAt600DpiScansAtEverySize) {
         EXPECT_EQ(Scan(band, dir, bands[k].format), bands[k].data)
             << bands[k].format << " " << bands[k].points << " pt";
     }
+}
+
+TEST_F(BarcodeScanTest, TheArchivePdfScansToo) {
+    // The archive gets the raw data of a PDF417 run and draws its own symbol; Code 128 text
+    // arrives as text in the font "Code 128", which the engine draws as bars.
+    fs::create_directories(dir.File("out"));
+    setenv("QORPRT_PDF_DIR", dir.File("out").c_str(), 1);
+    PdfPrinterSpooler spooler(dir.File("pdfprinter.conf"));
+    Printer printer(spooler, NewPrinterCanvas);
+    PdfLayer layer(printer);
+    NoBoxes boxes;
+    JobSettings job;
+    PrinterProperties properties(spooler, job, boxes);
+    job.DruListe.Items = printer.Printers();
+    job.DruListe.ItemIndex = 0;
+    job.HeadTop = 0;
+    job.HeadLeft = 0;
+    job.PDFname = dir.File("archiv.pdf");
+    const std::string pdf417 = "QorPrt Archiv R4711 156,37";
+    const std::string code = "R4711-ARCHIV";
+    job.PRTfile = dir.Write("R4711.PRT", "120\t130\t12\tPDF\t" + pdf417 + "\r\n480\t130\t18\tCod\t" +
+                                             Code128Symbol(code) + "\r\n");
+    RenderState state;
+    PdfState pdf{&layer.Output(), 0};
+    ASSERT_EQ(AusdruckClick(job, properties, printer, state, pdf, &scratch),
+              RenderResult::Rendered);
+    unsetenv("QORPRT_PDF_DIR");
+    const std::string archive = dir.File("archiv.pdf");
+    ASSERT_TRUE(fs::exists(archive));
+    // The upper half of the page holds the symbol, the lower the Code 128 run (300 dpi).
+    EXPECT_EQ(Scan(Rasterise(archive, QRect(0, 0, 2480, 1700), 300, dir), dir, "PDF417"), pdf417);
+    EXPECT_EQ(Scan(Rasterise(archive, QRect(0, 2000, 2480, 1500), 300, dir), dir, "Code128"), code);
 }
 
 TEST_F(BarcodeScanTest, PreviewAt96DpiScansWhereTheSymbolIsLargeEnough) {

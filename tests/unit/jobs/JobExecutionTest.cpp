@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace qorprt {
@@ -126,6 +127,19 @@ TEST_F(JobExecutionTest, WritesItsStepsToTheLog) {
     ASSERT_GE(lines.size(), expected.size());
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + expected.size()), expected);
     EXPECT_TRUE(log.Has(4, "DoJob: nach GetPrintProp: " + std::string("A.PRT")));
+}
+
+TEST_F(JobExecutionTest, APrinterStillPrintingIsWaitedForTenRoundsAndTheJobGoesOn) {
+    dir.Write("A.PRT", "\t\t\t\tA\r\n");
+    printer.BeginDoc(); // a document of an earlier job is still open
+    EXPECT_FALSE(Run("A.PRT"));
+    printer.Abort();
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "Sleep"), 10);
+    const std::vector<std::string> lines = log.Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "6: DoJob: Printer()->Printing ..."), 10);
+    EXPECT_TRUE(log.Has(10, "keine Ende von Printer()->Printing"));
+    EXPECT_FALSE(log.Has(4, "DoJob: Printer()->Printing = false"));
+    EXPECT_EQ(host.calls.back(), "SizePreview 16x785"); // shown all the same
 }
 
 TEST_F(JobExecutionTest, WithoutADefaultPrinterTheFirstBecomesTheDefault) {
