@@ -51,7 +51,11 @@ TQorPrt::TQorPrt(JobSettings& job, JobList& jobs, FormEvents& events)
     : job_(job), jobs_(jobs), events_(events) {
     setObjectName(QStringLiteral("QorPrt"));
     setWindowTitle(QStringLiteral("QorPrt"));
-    QFont font(QStringLiteral("Tahoma"));
+    // Tahoma where it is installed; else a font of about its width, so that the captions fit
+    // the controls as designed.
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial")});
     font.setPixelSize(11);
     setFont(font);
     setGeometry(kDesignGeometry);
@@ -79,14 +83,12 @@ TQorPrt::TQorPrt(JobSettings& job, JobList& jobs, FormEvents& events)
     binListe_ = new ListBox(form_);
     binListe_->setObjectName(QStringLiteral("BinListe"));
     binListe_->setGeometry(410, 12, 161, 73);
-    instFont_ = AddLabel("instFont", {568, -2, 3, 13}, QString());
-    instFont_->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    instFont_ = AddLabel("instFont", {568, -2, 3, 13}, QString(), true);
     AddLabel("Drucker", {577, -2, 37, 13}, QStringLiteral("Drucker"));
     druListe_ = new ListBox(form_);
     druListe_->setObjectName(QStringLiteral("DruListe"));
     druListe_->setGeometry(577, 12, 216, 73);
-    version_ = AddLabel("Version", {758, -2, 35, 13}, QStringLiteral("Version"));
-    version_->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    version_ = AddLabel("Version", {758, -2, 35, 13}, QStringLiteral("Version"), true);
     aufruf_ = AddLabel("Aufruf", {8, 87, 31, 13}, QStringLiteral("Aufruf"));
     pdfName_ = AddLabel("PDFname", {576, 88, 3, 13}, QString());
     pdfName_->hide();
@@ -123,6 +125,8 @@ TQorPrt::TQorPrt(JobSettings& job, JobList& jobs, FormEvents& events)
     refresh_ = new QPushButton(QStringLiteral("&Refresh"), form_);
     refresh_->setObjectName(QStringLiteral("Refresh"));
     refresh_->setGeometry(480, 121, 75, 25);
+    for (QCheckBox* box : {landscape_, duplex_, anzeige_})
+        FitCaption(*box);
     paper_ = new PreviewPaper(form_);
     paper_->setGeometry(8, 152, PreviewPaper::kWidth, PreviewPaper::kHeight);
 
@@ -149,10 +153,22 @@ TQorPrt::TQorPrt(JobSettings& job, JobList& jobs, FormEvents& events)
 
 TQorPrt::~TQorPrt() = default;
 
-QLabel* TQorPrt::AddLabel(const char* name, const QRect& geometry, const QString& caption) {
+QLabel* TQorPrt::AddLabel(const char* name, const QRect& geometry, const QString& caption,
+                          bool rightAligned) {
     auto* label = new QLabel(caption, form_);
     label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(geometry);
+    // A caption is never cut: where the font draws it wider than designed, the label grows
+    // away from its aligned edge, as a label that sizes itself to its text does.
+    QRect shown = geometry;
+    const int text = label->fontMetrics().horizontalAdvance(caption);
+    if (text > geometry.width()) {
+        if (rightAligned)
+            shown.setLeft(geometry.right() + 1 - text);
+        else
+            shown.setWidth(text);
+    }
+    label->setGeometry(shown);
+    if (rightAligned) label->setAlignment(Qt::AlignRight | Qt::AlignTop);
     return label;
 }
 
@@ -216,6 +232,11 @@ void TQorPrt::Bind() {
             [this] { Handle([this] { events_.RefreshClick(); }); });
     for (QPushButton* button : {ausdruck_, druckeJobs_, refresh_})
         button->installEventFilter(this);
+}
+
+void TQorPrt::FitCaption(QCheckBox& box) {
+    // As with the labels: the style may need more room for box and caption than designed.
+    if (box.sizeHint().width() > box.width()) box.resize(box.sizeHint().width(), box.height());
 }
 
 void TQorPrt::JobsMouseDown() {

@@ -78,11 +78,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QLabel* AddLabel(const char* name, const QRect& geometry, const QString& caption);
+    QLabel* AddLabel(const char* name, const QRect& geometry, const QString& caption,
+                     bool rightAligned = false);
     void Bind();
     void JobsMouseDown();
     void UpdateContentSize();
     void FitAutoSize(QLabel& label, int maxWidth);
+    static void FitCaption(QCheckBox& box);
     template <class Handler> void Handle(Handler&& handler);
 
     JobSettings& job_;
