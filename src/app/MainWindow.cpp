@@ -54,8 +54,8 @@ TQorPrt::TQorPrt(JobSettings& job, JobList& jobs, FormEvents& events)
     // Tahoma where it is installed; else a font of about its width, so that the captions fit
     // the controls as designed.
     QFont font;
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arial")});
+    font.setFamilies(
+        {QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     font.setPixelSize(11);
     setFont(font);
     setGeometry(kDesignGeometry);

@@ -58,8 +58,8 @@ void ChooseCurrentPrinter(JobEnvironment& env) {
 bool DirectPrint(JobEnvironment& env, bool minimise) {
     JobSettings& job = env.job;
     if (minimise) env.host.MinimiseWindow();
-    const RenderResult result = AusdruckClick(job, env.properties, env.printer, env.state,
-                                              env.pdf, env.host.ScratchCanvas());
+    const RenderResult result = AusdruckClick(job, env.properties, env.printer, env.state, env.pdf,
+                                              env.host.ScratchCanvas());
     // Only a job whose every document the spooler accepted counts as printed; any other keeps
     // its name, so that it can be printed again.
     if (result == RenderResult::Rendered) {

@@ -207,8 +207,9 @@ TEST_F(BarcodeScanTest, TheArchivePdfScansToo) {
     job.PDFname = dir.File("archiv.pdf");
     const std::string pdf417 = "QorPrt Archiv R4711 156,37";
     const std::string code = "R4711-ARCHIV";
-    job.PRTfile = dir.Write("R4711.PRT", "120\t130\t12\tPDF\t" + pdf417 + "\r\n480\t130\t18\tCod\t" +
-                                             Code128Symbol(code) + "\r\n");
+    job.PRTfile =
+        dir.Write("R4711.PRT", "120\t130\t12\tPDF\t" + pdf417 + "\r\n480\t130\t18\tCod\t" +
+                                   Code128Symbol(code) + "\r\n");
     RenderState state;
     PdfState pdf{&layer.Output(), 0};
     ASSERT_EQ(AusdruckClick(job, properties, printer, state, pdf, &scratch),
