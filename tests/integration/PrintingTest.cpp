@@ -12,6 +12,7 @@
 #include "platform/printing/Printer.h"
 #include "platform/system/Log.h"
 #include "support/GuiApp.h"
+#include "support/PdfTools.h"
 #include "support/TempDir.h"
 
 #include <cups/cups.h>
@@ -219,21 +220,10 @@ private:
     std::optional<std::string> old_;
 };
 
-std::string Run(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;)
-            out.append(buffer, n);
-        pclose(p);
-    }
-    return out;
-}
-
 // What `lpoptions -p` lists for the queue. A print moves the queue's state times, which are the
 // server's, not the user's: they are masked.
 std::string ListedOptions(const std::string& queue, bool maskStateTimes) {
-    const std::string listed = Run("lpoptions -p " + queue + " 2>&1");
+    const std::string listed = test::CommandOutput("lpoptions -p " + queue + " 2>&1");
     if (!maskStateTimes) return listed;
     static const std::regex times("(printer-state-change-time|marker-change-time)=[0-9]+");
     return std::regex_replace(listed, times, "$1=#");

@@ -2,6 +2,7 @@
 // on a CUPS queue, a job its queue refuses, the start without a display, --help and --version.
 
 #include "Queues.h"
+#include "support/PdfTools.h"
 #include "support/ProgramRun.h"
 #include "support/TempDir.h"
 
@@ -26,17 +27,6 @@ test::EnvChanges Headless(const std::string& pdfFolder, const std::string& runti
             {"QT_QPA_PLATFORM", std::nullopt},
             {"XDG_RUNTIME_DIR", runtimeFolder},
             {"QORPRT_PDF_DIR", pdfFolder}};
-}
-
-std::string Shell(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;)
-            out.append(buffer, n);
-        pclose(p);
-    }
-    return out;
 }
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -90,7 +80,7 @@ TEST_F(ProgramTest, ADirectJobOnThePdfPrinterLeavesItsPdfAndPrdAndTheProgramEnds
     EXPECT_FALSE(fs::exists(dir.File("R4711.PRT")));
     const auto pdfs = Pdfs();
     ASSERT_EQ(pdfs.size(), 1u);
-    EXPECT_TRUE(Contains(Shell("pdftotext '" + pdfs[0].string() + "' -"), "Rechnung Nr. 4711"));
+    EXPECT_TRUE(Contains(test::PdfText(pdfs[0].string()), "Rechnung Nr. 4711"));
     const std::string log = program.Log();
     EXPECT_TRUE(Contains(log, " 10 PID=")) << log;
     EXPECT_TRUE(Contains(log, ": Kein Bildschirm erreichbar")) << log;

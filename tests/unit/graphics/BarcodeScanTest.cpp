@@ -16,6 +16,7 @@
 #include "platform/system/Log.h"
 #include "render/DocumentDriver.h"
 #include "support/GuiApp.h"
+#include "support/PdfTools.h"
 #include "support/TempDir.h"
 
 #include <QPainter>
@@ -32,17 +33,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Shell(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;)
-            out.append(buffer, n);
-        pclose(p);
-    }
-    return out;
-}
-
 bool Have(const char* tool) {
     return std::system(("command -v " + std::string(tool) + " >/dev/null 2>&1").c_str()) == 0;
 }
@@ -53,8 +43,8 @@ std::string Scan(const QImage& image, const test::TempDir& dir, const char* form
     if (!image.save(QString::fromStdString(file), "PNG")) return "cannot write " + file;
     // Without -noscale ZXing 1.4 finds a large symbol again at a smaller scale and fails an
     // assertion when it merges the two.
-    const std::string out =
-        Shell("ZXingReader -1 -noscale -format " + std::string(format) + " '" + file + "' 2>&1");
+    const std::string out = test::CommandOutput("ZXingReader -1 -noscale -format " +
+                                                std::string(format) + " '" + file + "' 2>&1");
     const size_t open = out.find('"');
     const size_t close = out.rfind('"');
     return open != std::string::npos && close > open ? out.substr(open + 1, close - open - 1)
@@ -133,10 +123,10 @@ QRect BandArea(size_t k, int32_t dpi, int width) {
 // an image may hold here).
 QImage Rasterise(const std::string& pdf, QRect area, int32_t dpi, const test::TempDir& dir) {
     const std::string out = dir.File("area");
-    Shell("pdftoppm -r " + std::to_string(dpi) + " -gray -png -singlefile -x " +
-          std::to_string(area.x()) + " -y " + std::to_string(area.y()) + " -W " +
-          std::to_string(area.width()) + " -H " + std::to_string(area.height()) + " '" + pdf +
-          "' '" + out + "'");
+    test::CommandOutput("pdftoppm -r " + std::to_string(dpi) + " -gray -png -singlefile -x " +
+                        std::to_string(area.x()) + " -y " + std::to_string(area.y()) + " -W " +
+                        std::to_string(area.width()) + " -H " + std::to_string(area.height()) +
+                        " '" + pdf + "' '" + out + "'");
     return QImage(QString::fromStdString(out + ".png"));
 }
 

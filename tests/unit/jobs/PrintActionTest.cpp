@@ -13,6 +13,7 @@
 #include "platform/system/Errors.h"
 #include "platform/system/Log.h"
 #include "support/GuiApp.h"
+#include "support/PdfTools.h"
 #include "support/ScriptedSpooler.h"
 #include "support/TempDir.h"
 
@@ -32,17 +33,6 @@ class NoBoxes : public MessageBoxes {
 public:
     void ShowError(const std::string& text, const std::string&) override { ADD_FAILURE() << text; }
 };
-
-std::string Shell(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;)
-            out.append(buffer, n);
-        pclose(p);
-    }
-    return out;
-}
 
 class PrintActionTest : public ::testing::Test {
 protected:
@@ -98,9 +88,9 @@ TEST_F(PrintActionTest, PrintsAllPagesWithTheirText) {
               RenderResult::Rendered);
     const auto files = Outputs();
     ASSERT_EQ(files.size(), 1u);
-    const std::string info = Shell("pdfinfo '" + files[0].string() + "' 2>&1");
+    const std::string info = test::CommandOutput("pdfinfo '" + files[0].string() + "' 2>&1");
     EXPECT_TRUE(std::regex_search(info, std::regex("Pages: +2\n"))) << info;
-    const std::string text = Shell("pdftotext '" + files[0].string() + "' -");
+    const std::string text = test::CommandOutput("pdftotext '" + files[0].string() + "' -");
     EXPECT_NE(text.find("Rechnung 4711"), std::string::npos);
     EXPECT_NE(text.find("Zweite Seite"), std::string::npos);
     EXPECT_NE(dir.Read("qorprt.log").find("EndDoc: " + job.PRTfile), std::string::npos);
