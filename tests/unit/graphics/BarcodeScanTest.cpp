@@ -196,10 +196,13 @@ TEST_F(BarcodeScanTest, TheArchivePdfScansToo) {
     job.HeadLeft = 0;
     job.PDFname = dir.File("archiv.pdf");
     const std::string pdf417 = "QorPrt Archiv R4711 156,37";
-    const std::string code = "R4711-ARCHIV";
-    job.PRTfile =
-        dir.Write("R4711.PRT", "120\t130\t12\tPDF\t" + pdf417 + "\r\n480\t130\t18\tCod\t" +
-                                   Code128Symbol(code) + "\r\n");
+    std::string prt = "60\t130\t10\tPDF\t" + pdf417 + "\r\n";
+    const std::vector<int32_t> sizes = {12, 14, 16, 18, 20, 22, 24};
+    auto line = [](size_t i) { return 150 + 85 * static_cast<int32_t>(i); };
+    for (size_t i = 0; i < sizes.size(); ++i)
+        prt += std::to_string(line(i)) + "\t130\t" + std::to_string(sizes[i] + 2) + "\tCod\t" +
+               Code128Symbol("ARCHIV-" + std::to_string(sizes[i])) + "\r\n";
+    job.PRTfile = dir.Write("R4711.PRT", prt);
     RenderState state;
     PdfState pdf{&layer.Output(), 0};
     ASSERT_EQ(AusdruckClick(job, properties, printer, state, pdf, &scratch),
@@ -207,9 +210,18 @@ TEST_F(BarcodeScanTest, TheArchivePdfScansToo) {
     unsetenv("QORPRT_PDF_DIR");
     const std::string archive = dir.File("archiv.pdf");
     ASSERT_TRUE(fs::exists(archive));
-    // The upper half of the page holds the symbol, the lower the Code 128 run (300 dpi).
-    EXPECT_EQ(Scan(Rasterise(archive, QRect(0, 0, 2480, 1700), 300, dir), dir, "PDF417"), pdf417);
-    EXPECT_EQ(Scan(Rasterise(archive, QRect(0, 2000, 2480, 1500), 300, dir), dir, "Code128"), code);
+    // The archive places a run at its line's device pixels (600 dpi) converted at 235 pixels to
+    // the centimetre; rasterised at 300 dpi, a band from a little above to well below it.
+    auto band = [](int32_t layoutLine) {
+        const int top = static_cast<int>(layoutLine * 10 / 235.0 / 2.54 * 300) - 45;
+        return QRect(0, top, 2480, 225);
+    };
+    EXPECT_EQ(Scan(Rasterise(archive, band(60).adjusted(0, 0, 0, 150), 300, dir), dir, "PDF417"),
+              pdf417);
+    for (size_t i = 0; i < sizes.size(); ++i)
+        EXPECT_EQ(Scan(Rasterise(archive, band(line(i)), 300, dir), dir, "Code128"),
+                  "ARCHIV-" + std::to_string(sizes[i]))
+            << sizes[i] << " pt";
 }
 
 TEST_F(BarcodeScanTest, PreviewAt96DpiScansWhereTheSymbolIsLargeEnough) {
