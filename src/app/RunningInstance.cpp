@@ -49,7 +49,7 @@ RunningInstance::RunningInstance(InstanceOptions options)
       window_(std::make_unique<TQorPrt>(job_, jobs_, *this)),
       boxes_(options_.interactive, [this] { return window_.get(); }),
       properties_(spooler_, job_, boxes_),
-      previewHost_(std::make_unique<PreviewHost>(boxes_, ScratchCanvas())),
+      previewHost_(std::make_unique<PreviewHost>(boxes_, &prtImg_)),
       env_{job_,
            jobs_,
            serviceMode_,
