@@ -7,7 +7,7 @@
 namespace qorprt {
 
 // The command line of a desktop entry's Exec key for one file: split into arguments as the
-// Desktop Entry Specification quotes them, the file put in place of %f, %F, %u or %U as one
+// freedesktop.org desktop files quote them, the file put in place of %f, %F, %u or %U as one
 // argument (or appended when the key has none of them), the other field codes dropped and "%%"
 // made "%". Nothing when the key is empty or malformed (an open quote).
 std::optional<std::vector<std::string>> DesktopExecCommand(const std::string& exec,
