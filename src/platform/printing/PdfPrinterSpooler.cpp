@@ -1,6 +1,7 @@
 #include "platform/printing/PdfPrinterSpooler.h"
 
 #include "platform/printing/SpoolCheck.h"
+#include "platform/system/Files.h"
 #include "platform/text/Numbers.h"
 
 #include <cerrno>
@@ -56,32 +57,7 @@ Status WriteKeyValues(const fs::path& file, const KeyValues& values) {
     std::string text = "# QorPrt PDF printer settings\n";
     for (const auto& [key, value] : values)
         text += key + '=' + value + '\n';
-    std::string temp = file.string() + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return Fail("cannot write " + file.string() + ": " + std::strerror(errno));
-    for (size_t done = 0; done < text.size();) {
-        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) {
-            const std::string why = put < 0 ? std::strerror(errno) : "nothing written";
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return Fail("cannot write " + temp + ": " + why);
-        }
-        done += static_cast<size_t>(put);
-    }
-    const int modeError = ::fchmod(fd, 0644) == 0 ? 0 : errno;
-    if (::close(fd) != 0 || modeError != 0) {
-        const std::string why = std::strerror(modeError != 0 ? modeError : errno);
-        ::unlink(temp.c_str());
-        return Fail("cannot write " + temp + ": " + why);
-    }
-    if (::rename(temp.c_str(), file.c_str()) != 0) {
-        const std::string why = std::strerror(errno);
-        ::unlink(temp.c_str());
-        return Fail("cannot replace " + file.string() + ": " + why);
-    }
-    return Ok();
+    return ReplaceFileContents(file.string(), text, 0644);
 }
 
 int16_t ValueOr(const KeyValues& values, const char* key, int16_t fallback) {
@@ -263,49 +239,41 @@ Expected<fs::path> CopyToNewFile(const fs::path& source, const fs::path& folder,
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec) return Fail("cannot create " + folder.string() + ": " + ec.message());
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return Fail("cannot read " + source.string() + ": " + std::strerror(errno));
-    struct Fd {
-        int fd;
-        ~Fd() {
-            if (fd >= 0) ::close(fd);
-        }
-    } input{in};
+    const UniqueFd input(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!input.Valid()) return Fail("cannot read " + source.string() + ": " + std::strerror(errno));
 
     for (int n = 1; n < 10000; ++n) {
         const fs::path target =
             folder / (n == 1 ? stem + ".pdf" : stem + " (" + std::to_string(n) + ").pdf");
-        Fd out{::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)};
-        if (out.fd < 0) {
+        UniqueFd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+        if (!out.Valid()) {
             if (errno == EEXIST) continue;
             return Fail("cannot create " + target.string() + ": " + std::strerror(errno));
         }
         char buffer[65536];
         for (;;) {
-            const ssize_t got = ::read(input.fd, buffer, sizeof buffer);
+            const ssize_t got = ::read(input.Get(), buffer, sizeof buffer);
             if (got < 0 && errno == EINTR) continue;
             if (got == 0) break;
             bool failed = got < 0;
             for (ssize_t done = 0; !failed && done < got;) {
-                const ssize_t put = ::write(out.fd, buffer + done, static_cast<size_t>(got - done));
+                const ssize_t put =
+                    ::write(out.Get(), buffer + done, static_cast<size_t>(got - done));
                 if (put < 0 && errno == EINTR) continue;
                 failed = put <= 0;
                 done += put;
             }
             if (failed) {
                 const std::string why = std::strerror(errno);
-                ::close(out.fd);
-                out.fd = -1;
+                out = UniqueFd();
                 fs::remove(target, ec);
                 return Fail("cannot write " + target.string() + ": " + why);
             }
         }
-        if (::close(out.fd) != 0) {
-            out.fd = -1;
+        if (::close(out.Release()) != 0) {
             fs::remove(target, ec);
             return Fail("cannot write " + target.string());
         }
-        out.fd = -1;
         return target;
     }
     return Fail("no free file name for " + stem + " in " + folder.string());

@@ -1,6 +1,7 @@
 #include "platform/printing/UserOptionsFile.h"
 
 #include "platform/printing/CupsHandles.h"
+#include "platform/system/Files.h"
 
 #include <algorithm>
 #include <cctype>
@@ -31,8 +32,8 @@ std::string Why(int error) {
 }
 
 Expected<FileText> ReadWhole(const fs::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.Valid()) {
         // No file, or no folder for it: nothing saved yet.
         if (errno == ENOENT || errno == ENOTDIR) return FileText{};
         return Fail("cannot read " + path.string() + ": " + Why(errno));
@@ -40,17 +41,12 @@ Expected<FileText> ReadWhole(const fs::path& path) {
     FileText file{true, {}};
     char buffer[8192];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            const int error = errno;
-            ::close(fd);
-            return Fail("cannot read " + path.string() + ": " + Why(error));
-        }
+        if (got < 0) return Fail("cannot read " + path.string() + ": " + Why(errno));
         if (got == 0) break;
         file.text.append(buffer, static_cast<size_t>(got));
     }
-    ::close(fd);
     return file;
 }
 
@@ -160,8 +156,8 @@ std::string FormatLine(const DestLine& d, const OptionArray& options) {
     return line + (d.ending.empty() ? "\n" : d.ending);
 }
 
-// Writes the text to a new file beside the old one and renames it over that, so readers see the
-// old file or the new one, never a part.
+// Replaces the file whole (see ReplaceFileContents) with the mode it had, making ~/.cups when it
+// is missing.
 Status ReplaceFile(const fs::path& path, const std::string& text) {
     const fs::path folder = path.parent_path();
     struct stat st {};
@@ -176,28 +172,7 @@ Status ReplaceFile(const fs::path& path, const std::string& text) {
             return Fail("cannot write " + path.string() + ": " + Why(errno));
         mode = st.st_mode & 07777;
     }
-    std::string temp = path.string() + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return Fail("cannot write " + path.string() + ": " + Why(errno));
-    auto failed = [&](const std::string& what, int error) {
-        ::unlink(temp.c_str());
-        return Fail(what + " " + path.string() + ": " + Why(error));
-    };
-    for (size_t done = 0; done < text.size();) {
-        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) {
-            const int error = put < 0 ? errno : EIO;
-            ::close(fd);
-            return failed("cannot write", error);
-        }
-        done += static_cast<size_t>(put);
-    }
-    const int modeError = ::fchmod(fd, mode) == 0 ? 0 : errno;
-    if (::close(fd) != 0 || modeError != 0)
-        return failed("cannot write", modeError != 0 ? modeError : errno);
-    if (::rename(temp.c_str(), path.c_str()) != 0) return failed("cannot replace", errno);
-    return Ok();
+    return ReplaceFileContents(path.string(), text, mode);
 }
 
 Status WriteLines(const fs::path& path, const FileText& before, const Lines& lines) {

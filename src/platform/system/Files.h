@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/system/Expected.h"
+
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace qorprt {
 
@@ -33,5 +36,11 @@ private:
 
 // Opens an existing regular file for reading; invalid when it does not exist or is no file.
 UniqueFd OpenForReading(std::string_view ansiName);
+
+// Replaces the file at `path` (a file-system path) with `text`: written to a new file of this
+// write's own beside it, given `mode`, and renamed over the old one, so that readers see the old
+// file or the new one, never a part, and two writers at once never write into each other's
+// file. The folder must exist. On failure the old file stays and the new one is removed.
+Status ReplaceFileContents(const std::string& path, std::string_view text, mode_t mode);
 
 } // namespace qorprt
