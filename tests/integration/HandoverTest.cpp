@@ -8,7 +8,7 @@
 #include "platform/system/Log.h"
 #include "platform/system/SharedBlock.h"
 #include "platform/system/WindowClient.h"
-#include "support/ChildProcess.h"
+#include "support/ProgramRun.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ namespace qorprt {
 namespace {
 
 using namespace std::chrono_literals;
-using test::ChildProcess;
+using test::RunningProgram;
 
 constexpr auto kStartTime = 10s;
 
@@ -58,15 +58,15 @@ protected:
     std::string StartReceiver(std::vector<std::string> options = {}) {
         std::vector<std::string> argv = {QORPRT_HANDOVER_PEER, "receive", jobs_};
         argv.insert(argv.end(), options.begin(), options.end());
-        receiver_ = std::make_unique<ChildProcess>(argv);
+        receiver_ = std::make_unique<RunningProgram>(argv);
         return receiver_->ReadLine(kStartTime);
     }
 
     // The real program, started the way the client starts it.
-    std::unique_ptr<ChildProcess> StartProgram(const std::vector<std::string>& arguments) {
+    std::unique_ptr<RunningProgram> StartProgram(const std::vector<std::string>& arguments) {
         std::vector<std::string> argv = {QORPRT_PROGRAM};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        return std::make_unique<ChildProcess>(argv);
+        return std::make_unique<RunningProgram>(argv);
     }
 
     std::vector<std::string> ReceivedJobs() const { return Lines(work_.Read("jobs.txt")); }
@@ -80,7 +80,7 @@ protected:
     test::TempDir runtime_;
     test::TempDir work_;
     std::string jobs_;
-    std::unique_ptr<ChildProcess> receiver_;
+    std::unique_ptr<RunningProgram> receiver_;
 };
 
 TEST_F(HandoverTest, JobArrivesWholeWithProgramPath) {
@@ -102,7 +102,7 @@ TEST_F(HandoverTest, JobArrivesWholeWithProgramPath) {
     ASSERT_FALSE(StartReceiver().empty());
     std::vector<std::string> expected;
     for (const Case& c : cases) {
-        EXPECT_EQ(StartProgram(c.arguments)->Wait(kStartTime), 0) << c.expected;
+        EXPECT_EQ(StartProgram(c.arguments)->Wait(kStartTime).exitCode, 0) << c.expected;
         expected.push_back(Taken(c.expected));
     }
     EXPECT_EQ(ReceivedJobs(), expected);
@@ -154,7 +154,7 @@ TEST_F(HandoverTest, SocketOfAnEndedInstanceIsRemoved) {
 
 TEST_F(HandoverTest, TwentyStartsWithinOneSecondLoseNoJob) {
     ASSERT_FALSE(StartReceiver().empty());
-    std::vector<std::unique_ptr<ChildProcess>> starts;
+    std::vector<std::unique_ptr<RunningProgram>> starts;
     std::vector<std::string> expected;
     const auto begin = std::chrono::steady_clock::now();
     for (int i = 0; i < 20; ++i) {
@@ -164,7 +164,7 @@ TEST_F(HandoverTest, TwentyStartsWithinOneSecondLoseNoJob) {
     }
     ASSERT_LT(std::chrono::steady_clock::now() - begin, 1s);
     for (auto& start : starts)
-        EXPECT_EQ(start->Wait(kStartTime), 0);
+        EXPECT_EQ(start->Wait(kStartTime).exitCode, 0);
     std::vector<std::string> received = ReceivedJobs();
     std::sort(received.begin(), received.end());
     EXPECT_EQ(received, expected);
@@ -176,8 +176,8 @@ TEST_F(HandoverTest, HandoverInsideModalMessageBoxOfTheReceiver) {
     auto first = StartProgram({"A.PRT"});
     WaitForJobs(1);
     auto second = StartProgram({"B.PRT"});
-    EXPECT_EQ(second->Wait(kStartTime), 0);
-    EXPECT_EQ(first->Wait(kStartTime), 0);
+    EXPECT_EQ(second->Wait(kStartTime).exitCode, 0);
+    EXPECT_EQ(first->Wait(kStartTime).exitCode, 0);
     const std::string program = QORPRT_PROGRAM;
     EXPECT_EQ(ReceivedJobs(),
               (std::vector<std::string>{Taken(program + " A.PRT"), Taken(program + " B.PRT"),
@@ -197,7 +197,7 @@ protected:
         if (!user) GTEST_SKIP() << "could not create the user " << kUser;
         asUser_ = {"setpriv", "--reuid=" + std::to_string(user->pw_uid),
                    "--regid=" + std::to_string(user->pw_gid), "--clear-groups", "--"};
-        ChildProcess probe(AsUser({QORPRT_HANDOVER_PEER, "title", "/nonexistent"}));
+        RunningProgram probe(AsUser({QORPRT_HANDOVER_PEER, "title", "/nonexistent"}));
         if (probe.ReadLine(kStartTime) != "-")
             GTEST_SKIP() << "the test programs cannot run as " << kUser;
     }
@@ -207,9 +207,9 @@ protected:
         return argv;
     }
     std::string RunAsUser(const std::vector<std::string>& argv, int* exitCode = nullptr) const {
-        ChildProcess child(AsUser(argv));
+        RunningProgram child(AsUser(argv));
         std::string line = child.ReadLine(kStartTime);
-        const int code = child.Wait(kStartTime);
+        const int code = child.Wait(kStartTime).exitCode;
         if (exitCode) *exitCode = code;
         return line;
     }
@@ -265,7 +265,7 @@ TEST_F(SecondUserTest, WindowOfAnotherUserIsNotFound) {
     std::filesystem::create_directory(folder);
     ::chmod(runtime_.Path().c_str(), 0711);
     ::chmod(folder.c_str(), 0777);
-    ChildProcess other(AsUser({QORPRT_HANDOVER_PEER, "listen-raw", folder, "Running", jobs_}));
+    RunningProgram other(AsUser({QORPRT_HANDOVER_PEER, "listen-raw", folder, "Running", jobs_}));
     const std::string socket = other.ReadLine(kStartTime);
     ::chmod(folder.c_str(), 0700);
     ASSERT_FALSE(socket.empty());

@@ -85,12 +85,16 @@ RunningProgram::RunningProgram(const std::string& executable, const std::vector<
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
     ::close(err[1]);
     out_ = out[0];
     err_ = err[0];
+}
+
+RunningProgram::RunningProgram(const std::vector<std::string>& argv)
+    : RunningProgram(argv.front(), std::vector<std::string>(argv.begin() + 1, argv.end()), {}, {}) {
 }
 
 RunningProgram::~RunningProgram() {
@@ -107,9 +111,27 @@ void RunningProgram::Signal(int signal) const {
     if (pid_ > 0) ::kill(pid_, signal);
 }
 
+std::string RunningProgram::ReadLine(std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (const size_t newline = unread_.find('\n'); newline != std::string::npos) {
+            std::string line = unread_.substr(0, newline);
+            unread_.erase(0, newline + 1);
+            return line;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end - std::chrono::steady_clock::now());
+        if (out_ < 0 || left.count() <= 0) return {};
+        pollfd in{out_, POLLIN, 0};
+        if (::poll(&in, 1, static_cast<int>(left.count())) <= 0) continue;
+        ReadInto(out_, unread_);
+    }
+}
+
 ProgramResult RunningProgram::Wait(std::chrono::milliseconds timeout) {
     if (result_) return *result_;
     ProgramResult result;
+    result.out = std::move(unread_);
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (out_ >= 0 || err_ >= 0) {
         pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};

@@ -37,24 +37,33 @@ struct ProgramResult {
     std::string err;
 };
 
-// A started program; killed when the object goes and it still runs.
+// A started program, its standard output and error read through pipes; killed and reaped when
+// the object goes and it still runs, so that a failing test leaves no process behind.
 class RunningProgram {
 public:
+    // `executable` is looked up in PATH when it holds no "/"; an empty `cwd` keeps the test's.
     RunningProgram(const std::string& executable, const std::vector<std::string>& args,
                    const std::string& cwd, const EnvChanges& env);
+    // argv[0] with the other arguments, in the test's folder and environment.
+    explicit RunningProgram(const std::vector<std::string>& argv);
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
 
+    bool Started() const { return pid_ > 0; }
     pid_t Pid() const { return pid_; }
     void Signal(int signal) const;
-    // Waits for the end; a program still running after `timeout` is killed.
+    // The next line of standard output without its newline; empty when none came in `timeout`.
+    std::string ReadLine(std::chrono::milliseconds timeout);
+    // Waits for the end; a program still running after `timeout` is killed. The output is what
+    // ReadLine has not taken.
     ProgramResult Wait(std::chrono::milliseconds timeout);
 
 private:
     pid_t pid_ = -1;
     int out_ = -1;
     int err_ = -1;
+    std::string unread_; // output read ahead by ReadLine
     std::optional<ProgramResult> result_;
 };
 
