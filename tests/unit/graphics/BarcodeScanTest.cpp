@@ -3,7 +3,6 @@
 // must decode every symbol to its data from the 600-dpi page and, where the symbol is large
 // enough, from the 96-dpi preview. The PDF engine's painters are read back the same way.
 
-#include "jobs/MessageBoxes.h"
 #include "jobs/PrintAction.h"
 #include "jobs/PrinterProperties.h"
 #include "pdf/PdfLayer.h"
@@ -16,6 +15,7 @@
 #include "platform/system/Log.h"
 #include "render/DocumentDriver.h"
 #include "support/GuiApp.h"
+#include "support/PdfPrinterJob.h"
 #include "support/PdfTools.h"
 #include "support/TempDir.h"
 
@@ -64,11 +64,6 @@ std::string Code128Symbol(const std::string& data) {
     out.push_back(ch(106));
     return out;
 }
-
-class NoBoxes : public MessageBoxes {
-public:
-    void ShowError(const std::string& text, const std::string&) override { ADD_FAILURE() << text; }
-};
 
 class PreviewHost : public DocumentHost {
 public:
@@ -149,27 +144,12 @@ protected:
 };
 
 TEST_F(BarcodeScanTest, PrintedPageAt600DpiScansAtEverySize) {
-    fs::create_directories(dir.File("out"));
-    setenv("QORPRT_PDF_DIR", dir.File("out").c_str(), 1);
-    PdfPrinterSpooler spooler(dir.File("pdfprinter.conf"));
-    Printer printer(spooler, NewPrinterCanvas);
-    NoBoxes boxes;
-    JobSettings job;
-    PrinterProperties properties(spooler, job, boxes);
-    job.DruListe.Items = printer.Printers();
-    job.DruListe.ItemIndex = 0;
-    job.HeadTop = 0;
-    job.HeadLeft = 0;
+    test::PdfPrinterJob print;
     const std::vector<Band> bands = Bands();
-    job.PRTfile = dir.Write("R4711.PRT", PrtFile(bands));
-    RenderState state;
-    PdfState pdf;
-    ASSERT_EQ(AusdruckClick(job, properties, printer, state, pdf, &scratch),
-              RenderResult::Rendered);
-    unsetenv("QORPRT_PDF_DIR");
-    EXPECT_EQ(state.pdf417Font, "PDF417c");
+    ASSERT_EQ(print.Print(PrtFile(bands), &scratch), RenderResult::Rendered);
+    EXPECT_EQ(print.state.pdf417Font, "PDF417c");
 
-    const std::string pdfFile = dir.File("out/R4711.PRT.pdf");
+    const std::string pdfFile = print.dir.File("out/R4711.PRT.pdf");
     ASSERT_TRUE(fs::exists(pdfFile));
     for (size_t k = 0; k < bands.size(); ++k) {
         const QImage band = Rasterise(pdfFile, BandArea(k, 600, 4000), 600, dir);
@@ -182,19 +162,10 @@ TEST_F(BarcodeScanTest, PrintedPageAt600DpiScansAtEverySize) {
 TEST_F(BarcodeScanTest, TheArchivePdfScansToo) {
     // The archive gets the raw data of a PDF417 run and draws its own symbol; Code 128 text
     // arrives as text in the font "Code 128", which the engine draws as bars.
-    fs::create_directories(dir.File("out"));
-    setenv("QORPRT_PDF_DIR", dir.File("out").c_str(), 1);
-    PdfPrinterSpooler spooler(dir.File("pdfprinter.conf"));
-    Printer printer(spooler, NewPrinterCanvas);
-    PdfLayer layer(printer);
-    NoBoxes boxes;
-    JobSettings job;
-    PrinterProperties properties(spooler, job, boxes);
-    job.DruListe.Items = printer.Printers();
-    job.DruListe.ItemIndex = 0;
-    job.HeadTop = 0;
-    job.HeadLeft = 0;
-    job.PDFname = dir.File("archiv.pdf");
+    test::PdfPrinterJob print;
+    PdfLayer layer(*print.printer);
+    print.pdf.engine = &layer.Output();
+    print.job.PDFname = dir.File("archiv.pdf");
     const std::string pdf417 = "QorPrt Archiv R4711 156,37";
     std::string prt = "60\t130\t10\tPDF\t" + pdf417 + "\r\n";
     const std::vector<int32_t> sizes = {12, 14, 16, 18, 20, 22, 24};
@@ -202,12 +173,7 @@ TEST_F(BarcodeScanTest, TheArchivePdfScansToo) {
     for (size_t i = 0; i < sizes.size(); ++i)
         prt += std::to_string(line(i)) + "\t130\t" + std::to_string(sizes[i] + 2) + "\tCod\t" +
                Code128Symbol("ARCHIV-" + std::to_string(sizes[i])) + "\r\n";
-    job.PRTfile = dir.Write("R4711.PRT", prt);
-    RenderState state;
-    PdfState pdf{&layer.Output(), 0};
-    ASSERT_EQ(AusdruckClick(job, properties, printer, state, pdf, &scratch),
-              RenderResult::Rendered);
-    unsetenv("QORPRT_PDF_DIR");
+    ASSERT_EQ(print.Print(prt, &scratch), RenderResult::Rendered);
     const std::string archive = dir.File("archiv.pdf");
     ASSERT_TRUE(fs::exists(archive));
     // The archive places a run at its line's device pixels (600 dpi) converted at 235 pixels to

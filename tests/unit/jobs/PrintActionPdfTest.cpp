@@ -2,7 +2,6 @@
 // tags of the PRT file, page and document breaks, and PDF-only jobs, read back with poppler.
 
 #include "graphics/RenderState.h"
-#include "jobs/MessageBoxes.h"
 #include "jobs/PrintAction.h"
 #include "jobs/PrinterProperties.h"
 #include "pdf/PdfLayer.h"
@@ -11,6 +10,7 @@
 #include "platform/printing/Printer.h"
 #include "platform/system/Log.h"
 #include "support/GuiApp.h"
+#include "support/PdfPrinterJob.h"
 #include "support/PdfTools.h"
 #include "support/TempDir.h"
 #include "support/WorkingFolder.h"
@@ -28,11 +28,6 @@ namespace qorprt {
 namespace {
 
 namespace fs = std::filesystem;
-
-class NoBoxes : public MessageBoxes {
-public:
-    void ShowError(const std::string& text, const std::string&) override { ADD_FAILURE() << text; }
-};
 
 struct ArchiveFile {
     std::string name; // relative to the working folder
@@ -54,51 +49,23 @@ struct FlowCase {
     std::vector<std::string> shown;
 };
 
-class PrintPdfTest : public ::testing::Test {
+class PrintPdfTest : public ::testing::Test, protected test::PdfPrinterJob {
 protected:
-    void SetUp() override {
-        test::EnsureGuiApplication();
-        dir.Write("qorprt.log", "");
-        SetLogFolder(dir.Path());
-        fs::create_directories(dir.File("out"));
-        setenv("QORPRT_PDF_DIR", dir.File("out").c_str(), 1);
-        spooler = std::make_unique<PdfPrinterSpooler>(dir.File("pdfprinter.conf"));
-        printer = std::make_unique<Printer>(*spooler, NewPrinterCanvas);
-        properties = std::make_unique<PrinterProperties>(*spooler, job, boxes);
+    PrintPdfTest() {
         layer = std::make_unique<PdfLayer>(*printer, BarcodePainters{},
                                            [this](const std::string& p) { shown.push_back(p); });
         pdf.engine = &layer->Output();
-        job.DruListe.Items = printer->Printers();
-        job.DruListe.ItemIndex = 0;
-        job.HeadTop = 0;
-        job.HeadLeft = 0;
-    }
-    void TearDown() override {
-        SetLogFolder("");
-        unsetenv("QORPRT_PDF_DIR");
     }
     // The page counts of the printed documents.
     std::vector<int> Printed() const {
         std::vector<int> pages;
-        for (const auto& entry : fs::directory_iterator(dir.File("out")))
-            pages.push_back(test::PdfPages(entry.path().string()));
+        for (const fs::path& file : Outputs())
+            pages.push_back(test::PdfPages(file.string()));
         std::sort(pages.begin(), pages.end());
         return pages;
     }
-    RenderResult Print(const std::string& content) {
-        job.PRTfile = dir.Write("R4711.PRT", content);
-        return AusdruckClick(job, *properties, *printer, state, pdf);
-    }
 
-    test::TempDir dir;
-    NoBoxes boxes;
-    JobSettings job;
-    RenderState state;
-    PdfState pdf;
     std::vector<std::string> shown;
-    std::unique_ptr<PdfPrinterSpooler> spooler;
-    std::unique_ptr<Printer> printer;
-    std::unique_ptr<PrinterProperties> properties;
     std::unique_ptr<PdfLayer> layer;
 };
 

@@ -13,6 +13,7 @@
 #include "platform/system/Errors.h"
 #include "platform/system/Log.h"
 #include "support/GuiApp.h"
+#include "support/PdfPrinterJob.h"
 #include "support/PdfTools.h"
 #include "support/ScriptedSpooler.h"
 #include "support/TempDir.h"
@@ -29,38 +30,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class NoBoxes : public MessageBoxes {
-public:
-    void ShowError(const std::string& text, const std::string&) override { ADD_FAILURE() << text; }
-};
-
-class PrintActionTest : public ::testing::Test {
+class PrintActionTest : public ::testing::Test, protected test::PdfPrinterJob {
 protected:
-    void SetUp() override {
-        test::EnsureGuiApplication();
-        dir.Write("qorprt.log", "");
-        SetLogFolder(dir.Path());
-        fs::create_directories(dir.File("out"));
-        setenv("QORPRT_PDF_DIR", dir.File("out").c_str(), 1);
-        spooler = std::make_unique<PdfPrinterSpooler>(dir.File("pdfprinter.conf"));
-        printer = std::make_unique<Printer>(*spooler, NewPrinterCanvas);
-        properties = std::make_unique<PrinterProperties>(*spooler, job, boxes);
-        job.DruListe.Items = printer->Printers();
-        job.DruListe.ItemIndex = 0;
-        job.HeadTop = 0;
-        job.HeadLeft = 0;
-    }
-    void TearDown() override {
-        SetLogFolder("");
-        unsetenv("QORPRT_PDF_DIR");
-    }
-    std::vector<fs::path> Outputs() const {
-        std::vector<fs::path> files;
-        for (const auto& entry : fs::directory_iterator(dir.File("out")))
-            if (entry.path().extension() == ".pdf") files.push_back(entry.path());
-        std::sort(files.begin(), files.end());
-        return files;
-    }
     DevMode StoredDefaults() {
         auto handle = spooler->OpenPrinter(PdfPrinterSpooler::kName);
         EXPECT_TRUE(handle.ok());
@@ -68,19 +39,6 @@ protected:
         EXPECT_TRUE(info.ok() && info->devMode);
         return info.ok() && info->devMode ? *info->devMode : DevMode{};
     }
-    RenderResult Print(const std::string& content) {
-        job.PRTfile = dir.Write("R4711.PRT", content);
-        return AusdruckClick(job, *properties, *printer, state, pdf);
-    }
-
-    test::TempDir dir;
-    NoBoxes boxes;
-    JobSettings job;
-    RenderState state;
-    PdfState pdf;
-    std::unique_ptr<PdfPrinterSpooler> spooler;
-    std::unique_ptr<Printer> printer;
-    std::unique_ptr<PrinterProperties> properties;
 };
 
 TEST_F(PrintActionTest, PrintsAllPagesWithTheirText) {
@@ -167,7 +125,7 @@ TEST_P(PrintConditionsTest, WritesAndRestoresTheDefaultsOnlyWhenTheJobAsks) {
     Printer printer(spooler, [](QPdfWriter&, int32_t dpi) -> std::unique_ptr<Canvas> {
         return std::make_unique<RecordingCanvas>(dpi);
     });
-    NoBoxes boxes;
+    test::UnexpectedBoxes boxes;
     JobSettings job;
     job.DruListe.Items = {"Laser"};
     job.DruListe.ItemIndex = 0;
