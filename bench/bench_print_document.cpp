@@ -73,36 +73,9 @@ private:
     qorprt::Printer& printer_;
 };
 
-void BM_PrintDocument(benchmark::State& benchState) {
-    EnsureApp();
-    const int pages = static_cast<int>(benchState.range(0));
-    const std::string document = DocumentPath(pages);
-    QTemporaryDir dir;
-    setenv("QORPRT_PDF_DIR", dir.path().toLocal8Bit().constData(), 1);
-    PdfPrinterSpooler spooler(dir.filePath("pdfprinter.conf").toStdString());
-    Printer printer(spooler, NewPrinterCanvas);
-    printer.SetPrinterIndex(0);
-    for (auto _ : benchState) {
-        JobSettings job;
-        job.NoPrint = true; // render into the spool PDF, then discard it: no submission
-        RenderState state;
-        PdfState pdf;
-        RenderContext ctx{state, job, pdf, nullptr, {}};
-        BenchHost host(printer);
-        RenderDocument(printer.Canvas(), ctx, host, document, true);
-    }
-    benchState.counters["pages_per_s"] = benchmark::Counter(
-        pages * static_cast<double>(benchState.iterations()), benchmark::Counter::kIsRate);
-    benchState.counters["peak_rss_kb"] = static_cast<double>(PeakRssKb());
-}
-BENCHMARK(BM_PrintDocument)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(2)
-    ->Arg(kPages)
-    ->Arg(3 * kPages);
-
-// The same print with the job's archive PDF (/W, shown: here nobody opens it).
-void BM_PrintWithArchivePdf(benchmark::State& benchState) {
+// The document rendered into the spool PDF and discarded (no submission); with `archive` also
+// written into the job's archive PDF (/W, shown: here nobody opens it).
+void PrintDocument(benchmark::State& benchState, bool archive) {
     EnsureApp();
     const int pages = static_cast<int>(benchState.range(0));
     const std::string document = DocumentPath(pages);
@@ -112,24 +85,41 @@ void BM_PrintWithArchivePdf(benchmark::State& benchState) {
     Printer printer(spooler, NewPrinterCanvas);
     printer.SetPrinterIndex(0);
     PdfLayer layer(printer, {}, [](const std::string&) {});
-    const std::string archive = dir.filePath("archiv.pdf").toStdString();
+    const std::string archiveFile = dir.filePath("archiv.pdf").toStdString();
     for (auto _ : benchState) {
         JobSettings job;
         job.NoPrint = true;
-        job.PDFname = archive;
-        job.ShowPdf = true;
         RenderState state;
         PdfState pdf;
-        pdf.engine = &layer.Output();
+        if (archive) {
+            job.PDFname = archiveFile;
+            job.ShowPdf = true;
+            pdf.engine = &layer.Output();
+        }
         RenderContext ctx{state, job, pdf, nullptr, {}};
         BenchHost host(printer);
         RenderDocument(printer.Canvas(), ctx, host, document, true);
     }
-    std::ifstream written(archive, std::ios::binary | std::ios::ate);
-    benchState.counters["archive_kb"] = static_cast<double>(written.tellg()) / 1024;
+    if (archive) {
+        std::ifstream written(archiveFile, std::ios::binary | std::ios::ate);
+        benchState.counters["archive_kb"] = static_cast<double>(written.tellg()) / 1024;
+    }
     benchState.counters["pages_per_s"] = benchmark::Counter(
         pages * static_cast<double>(benchState.iterations()), benchmark::Counter::kIsRate);
     benchState.counters["peak_rss_kb"] = static_cast<double>(PeakRssKb());
+}
+
+void BM_PrintDocument(benchmark::State& benchState) {
+    PrintDocument(benchState, false);
+}
+BENCHMARK(BM_PrintDocument)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->Arg(kPages)
+    ->Arg(3 * kPages);
+
+void BM_PrintWithArchivePdf(benchmark::State& benchState) {
+    PrintDocument(benchState, true);
 }
 BENCHMARK(BM_PrintWithArchivePdf)
     ->Unit(benchmark::kMillisecond)
