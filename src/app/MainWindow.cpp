@@ -3,7 +3,7 @@
 #include "app/AppException.h"
 #include "app/ListBox.h"
 #include "app/PreviewPaper.h"
-#include "app/QtText.h"
+#include "platform/text/QtText.h"
 #include "graphics/JobSettings.h"
 #include "jobs/JobList.h"
 

@@ -1,6 +1,6 @@
 #include "app/QtMessageBoxes.h"
 
-#include "app/QtText.h"
+#include "platform/text/QtText.h"
 #include "platform/system/Log.h"
 
 #include <QMessageBox>

@@ -2,10 +2,12 @@
 
 #include "pdf/ArchiveFile.h"
 #include "pdf/PdfFilePath.h"
+#include "platform/canvas/QtCanvas.h"
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
 #include "platform/text/Encoding.h"
 #include "platform/text/Numbers.h"
+#include "platform/text/QtText.h"
 
 #include <QDir>
 #include <QFont>
@@ -46,14 +48,6 @@ constexpr size_t kMaxPendingLines = 4096;
 constexpr qsizetype kMaxPendingGlyphs = 16384;
 
 constexpr const char* kCode128 = "Code 128";
-
-QColor ToQColor(int32_t rgb) {
-    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
-
-QString ToQString(const std::string& ansi) {
-    return QString::fromStdU16String(Cp1252ToUtf16(ansi));
-}
 
 QPageLayout LayoutFor(const PdfPageFormat& format) {
     const double width = format.widthMm > 0 ? format.widthMm : 210.0;
@@ -106,7 +100,7 @@ public:
         writer_->setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
         writer_->setResolution(dpi_);
         writer_->setPageLayout(LayoutFor(format));
-        writer_->setTitle(ToQString(title));
+        writer_->setTitle(AnsiToQString(title));
         writer_->setCreator(QStringLiteral("QorPrt"));
         if (!painter_.begin(writer_.get())) return;
         painter_.setRenderHint(QPainter::Antialiasing, true);
@@ -286,7 +280,7 @@ QtPdfEngine::Document::Realise(const FontSettings& settings) const {
     r->settings = settings;
     const int32_t pixels = static_cast<int32_t>(std::clamp<int64_t>(
         std::abs(int64_t{MulDiv(settings.points, dpi_, 72)}), 1, kMaxFontPixels));
-    QFont qfont(ToQString(settings.name));
+    QFont qfont(AnsiToQString(settings.name));
     qfont.setPixelSize(pixels);
     qfont.setWeight(settings.bold ? QFont::Bold : QFont::Normal);
     qfont.setItalic(settings.italic);
@@ -455,7 +449,7 @@ void QtPdfEngine::DrawBox(int32_t doc, double left, double top, double right, do
     const QRectF box = QRectF(QPointF(d->Device(left), d->Device(top)),
                               QPointF(d->Device(right), d->Device(bottom)))
                            .normalized();
-    if (d->transparent == 0) d->Paint().fillRect(box, ToQColor(d->fill));
+    if (d->transparent == 0) d->Paint().fillRect(box, ToQColor(static_cast<Rgb>(d->fill)));
     d->PaintWithBoxPen().drawRect(box);
 }
 

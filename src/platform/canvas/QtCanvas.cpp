@@ -4,6 +4,7 @@
 #include "platform/canvas/Image.h"
 #include "platform/text/Encoding.h"
 #include "platform/text/Numbers.h"
+#include "platform/text/QtText.h"
 
 #include <QFont>
 #include <QGlyphRun>
@@ -37,11 +38,6 @@ constexpr size_t kMaxGlyphCacheBytes = size_t{96} << 20;
 // Coordinates handed to Qt stay well inside its 26.6 fixed-point range.
 constexpr int64_t kMaxCoordinate = 1 << 24;
 
-QColor ToQColor(Rgb rgb) {
-    return QColor(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
-                  static_cast<int>(rgb & 0xFF));
-}
-
 bool InRange(int64_t v) {
     return v > -kMaxCoordinate && v < kMaxCoordinate;
 }
@@ -54,6 +50,11 @@ QRect Covered(int32_t left, int32_t top, int32_t right, int32_t bottom) {
 }
 
 } // namespace
+
+QColor ToQColor(Rgb rgb) {
+    return QColor(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                  static_cast<int>(rgb & 0xFF));
+}
 
 QImage NewCanvasImage(int32_t width, int32_t height, int32_t dpi, Rgb fill) {
     QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
@@ -182,7 +183,7 @@ QtCanvas::FontEntry& QtCanvas::CurrentFont() {
         font.name == currentName_)
         return *current_;
 
-    const QString name = QString::fromStdU16String(Cp1252ToUtf16(font.name));
+    const QString name = AnsiToQString(font.name);
     const int32_t pixels = FontPixelSize();
     current_ = nullptr;
     for (const auto& entry : fonts_) {

@@ -19,6 +19,9 @@ class QPdfWriter;
 
 namespace qorprt {
 
+// A colour 0xRRGGBB as Qt's.
+QColor ToQColor(Rgb rgb);
+
 // A white image whose own resolution is `dpi`, as the preview and the scratch canvas draw on it.
 QImage NewCanvasImage(int32_t width, int32_t height, int32_t dpi, Rgb fill = kWhite);
 

@@ -4,6 +4,7 @@
 #include "platform/printing/SpoolCheck.h"
 #include "platform/system/Errors.h"
 #include "platform/text/Encoding.h"
+#include "platform/text/QtText.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -85,7 +86,7 @@ public:
         }
         writer_->setResolution(dpi);
         writer_->setPageLayout(layout);
-        writer_->setTitle(QString::fromStdString(Cp1252ToUtf8(title)));
+        writer_->setTitle(AnsiToQString(title));
         writer_->setCreator(QStringLiteral("QorPrt"));
         canvas_ = factory(*writer_, dpi);
         if (!canvas_) throw EPrinter("No canvas for the spool document");

@@ -5,13 +5,14 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 namespace qorprt {
 
-// The program's 8-bit Windows-1252 texts on the user interface and back.
-inline QString AnsiToQString(const std::string& ansi) {
-    const std::u16string utf16 = Cp1252ToUtf16(ansi);
-    return QString::fromUtf16(utf16.data(), static_cast<qsizetype>(utf16.size()));
+// The program's 8-bit Windows-1252 texts in Qt's strings and back (header only: the Qt-free core
+// library never includes it).
+inline QString AnsiToQString(std::string_view ansi) {
+    return QString::fromStdU16String(Cp1252ToUtf16(ansi));
 }
 
 inline std::string QStringToAnsi(const QString& text) {
