@@ -98,7 +98,7 @@ void RunningInstance::FormCreate(int argc, const char* const* argv,
         job_.Anzeige = first == "/d";
     } else {
         jobs_.Append(fullCommandLine);
-        jobs_.scrollWidth = ScrollWidthFor(fullCommandLine);
+        jobs_.scrollWidth = ScrollWidthFor(fullCommandLine.size());
         jobs_.Select(static_cast<int32_t>(jobs_.Count()) - 1);
     }
     startsHidden_ = Contains(fullCommandLine, "/X");
@@ -132,8 +132,7 @@ int64_t RunningInstance::OnQorvaData(const WindowMessage& message) {
 
 int64_t RunningInstance::TakeHandedOverJob(const std::string& commandLine, uint64_t bytes) {
     jobs_.Append(commandLine);
-    const uint64_t width = bytes * 6;
-    jobs_.WidenScroll(width > INT32_MAX ? INT32_MAX : static_cast<int32_t>(width));
+    jobs_.WidenScroll(ScrollWidthFor(bytes));
     WriteLog(8, "OnQorvaData: " + commandLine);
     if (jobs_.Count() == 1 && job_.Anzeige) {
         jobs_.Select(0);

@@ -35,10 +35,9 @@ struct JobList {
     }
 };
 
-// The scroll width a command line asks for: 6 pixels per byte.
-inline int32_t ScrollWidthFor(const std::string& line) {
-    const size_t width = line.size() * 6;
-    return width > INT32_MAX ? INT32_MAX : static_cast<int32_t>(width);
+// The scroll width a command line of `bytes` bytes asks for: 6 pixels per byte.
+inline int32_t ScrollWidthFor(uint64_t bytes) {
+    return bytes > INT32_MAX / 6 ? INT32_MAX : static_cast<int32_t>(bytes * 6);
 }
 
 } // namespace qorprt
