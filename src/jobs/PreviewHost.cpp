@@ -2,7 +2,6 @@
 
 #include "jobs/MessageBoxes.h"
 #include "platform/canvas/Fonts.h"
-#include "platform/text/Encoding.h"
 
 namespace qorprt {
 
@@ -10,10 +9,7 @@ PreviewHost::PreviewHost(MessageBoxes& messages, BitmapCanvas* scratch)
     : messages_(messages), scratch_(scratch) {}
 
 std::vector<std::string> PreviewHost::FontNames(bool) {
-    std::vector<std::string> names;
-    for (const std::string& name : InstalledFontNames())
-        names.push_back(Utf8ToCp1252(name));
-    return names;
+    return InstalledFontNamesAnsi();
 }
 
 void PreviewHost::ShowOpenError(const std::string& message) {

@@ -1,6 +1,7 @@
 #include "platform/canvas/Fonts.h"
 
 #include "platform/canvas/BarcodeFonts.h"
+#include "platform/text/Encoding.h"
 
 #include <fontconfig/fontconfig.h>
 
@@ -116,6 +117,16 @@ std::string ResolvedFontFamily(std::string_view name) {
 const std::vector<std::string>& InstalledFontNames() {
     // Every rendering asks; fontconfig's answer does not change while the program runs.
     static const std::vector<std::string> names = ReadInstalledFonts();
+    return names;
+}
+
+const std::vector<std::string>& InstalledFontNamesAnsi() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> ansi;
+        for (const std::string& name : InstalledFontNames())
+            ansi.push_back(Utf8ToCp1252(name));
+        return ansi;
+    }();
     return names;
 }
 

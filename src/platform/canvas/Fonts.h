@@ -14,6 +14,8 @@ namespace qorprt {
 // PS), and the barcode fonts the program draws itself ("Code 128", "PDF417c"). Read once per
 // process. Names are UTF-8.
 const std::vector<std::string>& InstalledFontNames();
+// The same names as 8-bit Windows-1252 text, as the document driver compares them.
+const std::vector<std::string>& InstalledFontNamesAnsi();
 
 // Whether `name` is in `fonts`, ignoring case as Windows compares font names.
 bool FontInstalled(const std::vector<std::string>& fonts, std::string_view name);

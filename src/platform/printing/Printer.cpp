@@ -312,12 +312,10 @@ void Printer::Refresh() {
 
 const std::vector<std::string>& Printer::Fonts() {
     if (!fonts_) {
-        fonts_.emplace();
         // A printer here prints with the machine's fonts: fontconfig's list with the Windows
         // names of their metric twins ("Arial Narrow") and the barcode fonts the canvas draws
         // itself, as the screen has them.
-        for (const std::string& name : InstalledFontNames())
-            fonts_->push_back(Utf8ToCp1252(name));
+        fonts_ = InstalledFontNamesAnsi();
     }
     return *fonts_;
 }
