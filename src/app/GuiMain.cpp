@@ -42,7 +42,7 @@ int RunGui(int argc, char** argv, const std::string& fullCommandLine) {
         if (!instance.StartsHidden()) instance.Window().show();
         QApplication::exec();
     } catch (const std::exception& e) {
-        WriteLog(10, "WinMain: " + ExceptionClassName(e) + " - " + Utf8ToCp1252(e.what()));
+        WriteLog(10, "WinMain: " + ExceptionClassName(e) + " - " + e.what());
     } catch (...) {
         std::fputs("qorprt: Exception\n", stderr);
     }

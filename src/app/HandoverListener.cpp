@@ -20,9 +20,8 @@ HandoverListener::HandoverListener(TitleProvider title, MessageHandler handler, 
                : Expected<std::unique_ptr<WindowEndpoint>>(folder.failure());
     if (!endpoint) {
         error_ = endpoint.error();
-        WriteLog(10, "Start: keine \xDC"
-                     "bergabe von Auftr\xE4gen m\xF6glich: " +
-                         Utf8ToCp1252(error_));
+        WriteLog(10, "Start: keine Übergabe von Aufträgen möglich: " +
+                         error_);
         return;
     }
     endpoint_ = std::move(*endpoint);

@@ -24,7 +24,7 @@ public:
     void JobsClick();
     // A key on the job list; only Delete acts.
     void JobsTaste(int key, ShiftState shift);
-    // "selektierten Job l\xF6schen" and "alle Jobs l\xF6schen" of the list's menu.
+    // "selektierten Job löschen" and "alle Jobs löschen" of the list's menu.
     void JobDelClick();
     void JobsDelClick();
     // "Alles &drucken": every job printed directly, first to last.

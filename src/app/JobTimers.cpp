@@ -3,6 +3,8 @@
 #include "app/AppException.h"
 #include "graphics/JobSettings.h"
 #include "jobs/JobList.h"
+#include "jobs/JobTokens.h"
+#include "platform/system/FailureNotice.h"
 #include "platform/system/Log.h"
 #include "platform/text/Strings.h"
 
@@ -21,8 +23,27 @@ JobTimers::JobTimers(JobList& jobs, JobSettings& job, int32_t& serviceMode, JobT
     connect(&mesTimer_, &QTimer::timeout, this, [this] { RunHandler([this] { OnMesTimer(); }); });
 }
 
+// Without a screen nobody can look at a job that is only to be shown. In service mode it would
+// stay at the head of the list for good and hold up every job behind it, so it leaves the list,
+// unprinted, and says so.
+void JobTimers::DropJobsToShow() {
+    if (serviceMode_ == 0 || host_.CanShowJobs()) return;
+    for (size_t i = 0; i < jobs_.Count();) {
+        const std::string line = jobs_.list.Items[i];
+        if (!job_.Anzeige && JobHasDirectPrintOption(line)) {
+            ++i;
+            continue;
+        }
+        WriteLog(10, "OnJobTimer: " + line +
+                         " kann ohne Bildschirm nicht angezeigt werden und wird nicht gedruckt.");
+        NoticeFailure(line, "kann ohne Bildschirm nicht angezeigt werden");
+        jobs_.RemoveAt(i);
+    }
+}
+
 void JobTimers::OnJobTimer() {
     jobTimer_.stop();
+    DropJobsToShow();
     if (LastJobCount == 0 && jobs_.Empty() && serviceMode_ == 0) {
         WriteLog(8, "Caption = Ende (OnJobTimer)");
         // From now on no start hands its job over to this instance.
@@ -31,10 +52,10 @@ void JobTimers::OnJobTimer() {
     }
     LastJobCount = static_cast<int32_t>(jobs_.Count());
     if (jobs_.Empty()) {
-        jobTimer_.start();
+        jobTimer_.start(timing_.interval);
     } else {
         WriteLog(8, "OnJobTimer: Jobs->Items->Count > 0");
-        if (job_.Anzeige || !Contains(jobs_.list.Items.front(), "/X")) {
+        if (job_.Anzeige || !JobHasDirectPrintOption(jobs_.list.Items.front())) {
             // The newest job; the program then waits for the user or the next handover.
             jobs_.Select(static_cast<int32_t>(jobs_.Count()) - 1);
             job_.Aufruf = *jobs_.list.Selected();
@@ -48,7 +69,9 @@ void JobTimers::OnJobTimer() {
                 job_.PRTfile.clear();
                 job_.Landscape = false;
             }
-            jobTimer_.start();
+            // Work that waits is taken at once; the event loop still runs before the next tick.
+            // The one-second tick stays for an empty list, so the end comes as before.
+            jobTimer_.start(jobs_.Empty() ? timing_.interval : std::chrono::milliseconds(0));
         }
         WriteLog(8, "OnJobTimer: Jobs->Items->Count = " + std::to_string(jobs_.Count()));
     }

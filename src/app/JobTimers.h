@@ -26,6 +26,8 @@ public:
     virtual bool PrinterPrinting() = 0;
     virtual void Terminate() = 0;
     virtual void Sleep(std::chrono::milliseconds duration) = 0;
+    // Whether a job can be shown to somebody: false without a screen.
+    virtual bool CanShowJobs() = 0;
 };
 
 // The two timers that drive the program without user action: JobTimer works off the job list
@@ -44,7 +46,11 @@ public:
     JobTimers(JobList& jobs, JobSettings& job, int32_t& serviceMode, JobTimerHost& host)
         : JobTimers(jobs, job, serviceMode, host, Timing{}) {}
 
-    void EnableJobTimer() { jobTimer_.start(); }
+    // Enabling a timer that is enabled already changes nothing: its next tick stays where it was,
+    // so that a stream of handovers cannot keep postponing it.
+    void EnableJobTimer() {
+        if (!jobTimer_.isActive()) jobTimer_.start(timing_.interval);
+    }
     bool JobTimerEnabled() const { return jobTimer_.isActive(); }
     bool MesTimerEnabled() const { return mesTimer_.isActive(); }
 
@@ -56,6 +62,8 @@ public:
     int32_t LastJobCount = 0;
 
 private:
+    void DropJobsToShow();
+
     JobList& jobs_;
     JobSettings& job_;
     int32_t& serviceMode_;

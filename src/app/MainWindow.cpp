@@ -18,12 +18,7 @@ namespace qorprt {
 
 namespace {
 
-// Printer, paper and bin names are UTF-8 in their lists.
-QString Utf8Text(const std::string& utf8) {
-    return QString::fromStdString(utf8);
-}
-
-void ShowList(ListBox& box, const ListModel& model, bool utf8, int scrollWidth = 0) {
+void ShowList(ListBox& box, const ListModel& model, int scrollWidth = 0) {
     if (box.count() != static_cast<int>(model.Items.size())) {
         box.clear();
         for (size_t i = 0; i < model.Items.size(); ++i)
@@ -31,7 +26,7 @@ void ShowList(ListBox& box, const ListModel& model, bool utf8, int scrollWidth =
     }
     for (size_t i = 0; i < model.Items.size(); ++i) {
         QListWidgetItem* item = box.item(static_cast<int>(i));
-        const QString text = utf8 ? Utf8Text(model.Items[i]) : AnsiToQString(model.Items[i]);
+        const QString text = Utf8ToQString(model.Items[i]);
         if (item->text() != text) item->setText(text);
         // The list scrolls as wide as the longest command line asks.
         if (scrollWidth > 0) item->setSizeHint(QSize(scrollWidth, box.fontMetrics().height()));
@@ -40,8 +35,8 @@ void ShowList(ListBox& box, const ListModel& model, bool utf8, int scrollWidth =
     if (model.ItemIndex < 0) box.clearSelection();
 }
 
-void SetEditText(QLineEdit& edit, const std::string& ansi) {
-    const QString text = AnsiToQString(ansi);
+void SetEditText(QLineEdit& edit, const std::string& utf8) {
+    const QString text = Utf8ToQString(utf8);
     if (edit.text() != text) edit.setText(text);
 }
 
@@ -181,13 +176,13 @@ template <class Handler> void TQorPrt::Handle(Handler&& handler) {
 void TQorPrt::Bind() {
     // The user's changes reach the model at once, so whatever reads it next sees them.
     connect(randOben_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!showing_) job_.RandOben = QStringToAnsi(text);
+        if (!showing_) job_.RandOben = QStringToUtf8(text);
     });
     connect(randLinks_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!showing_) job_.RandLinks = QStringToAnsi(text);
+        if (!showing_) job_.RandLinks = QStringToUtf8(text);
     });
     connect(logLevel_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!showing_) job_.LogLevel = QStringToAnsi(text);
+        if (!showing_) job_.LogLevel = QStringToUtf8(text);
     });
     connect(landscape_, &QCheckBox::toggled, this, [this](bool on) {
         if (!showing_) job_.Landscape = on;
@@ -248,15 +243,15 @@ void TQorPrt::JobsMouseDown() {
 
 void TQorPrt::ShowModel() {
     showing_ = true;
-    ShowList(*jobsList_, jobs_.list, false, jobs_.scrollWidth);
-    ShowList(*paperListe_, job_.PaperListe, true);
-    ShowList(*binListe_, job_.BinListe, true);
-    ShowList(*druListe_, job_.DruListe, true);
-    aufruf_->setText(AnsiToQString(job_.Aufruf));
+    ShowList(*jobsList_, jobs_.list, jobs_.scrollWidth);
+    ShowList(*paperListe_, job_.PaperListe);
+    ShowList(*binListe_, job_.BinListe);
+    ShowList(*druListe_, job_.DruListe);
+    aufruf_->setText(Utf8ToQString(job_.Aufruf));
     FitAutoSize(*aufruf_, 785);
-    prtFile_->setText(AnsiToQString(job_.PRTfile));
+    prtFile_->setText(Utf8ToQString(job_.PRTfile));
     FitAutoSize(*prtFile_, 0);
-    pdfName_->setText(AnsiToQString(job_.PDFname));
+    pdfName_->setText(Utf8ToQString(job_.PDFname));
     SetEditText(*randOben_, job_.RandOben);
     SetEditText(*randLinks_, job_.RandLinks);
     SetEditText(*logLevel_, job_.LogLevel);
@@ -273,24 +268,24 @@ void TQorPrt::FitAutoSize(QLabel& label, int maxWidth) {
 }
 
 void TQorPrt::SetCaption(const std::string& title) {
-    setWindowTitle(AnsiToQString(title));
+    setWindowTitle(Utf8ToQString(title));
 }
 
 std::string TQorPrt::Caption() const {
-    return QStringToAnsi(windowTitle());
+    return QStringToUtf8(windowTitle());
 }
 
 void TQorPrt::SetVersion(const std::string& text) {
     // Right-aligned: the label grows to the left of its right edge.
     const int right = version_->geometry().right();
-    version_->setText(AnsiToQString(text));
+    version_->setText(Utf8ToQString(text));
     const int width = version_->fontMetrics().horizontalAdvance(version_->text());
     version_->setGeometry(right + 1 - width, version_->y(), width, version_->height());
 }
 
 void TQorPrt::AppendInstFont(const std::string& text) {
     const int right = instFont_->geometry().right();
-    instFont_->setText(instFont_->text() + AnsiToQString(text));
+    instFont_->setText(instFont_->text() + Utf8ToQString(text));
     const int width = instFont_->fontMetrics().horizontalAdvance(instFont_->text());
     instFont_->setGeometry(right + 1 - width, instFont_->y(), width, instFont_->height());
 }

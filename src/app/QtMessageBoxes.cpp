@@ -26,7 +26,7 @@ void QtMessageBoxes::ShowError(const std::string& text, const std::string& capti
         LogUnshown(text, caption);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, AnsiToQString(caption), AnsiToQString(text),
+    QMessageBox box(QMessageBox::NoIcon, Utf8ToQString(caption), Utf8ToQString(text),
                     QMessageBox::Ok, parent_());
     box.exec();
 }
@@ -36,7 +36,7 @@ bool QtMessageBoxes::AskYesNo(const std::string& text, const std::string& captio
         LogUnshown(text, caption);
         return false;
     }
-    QMessageBox box(QMessageBox::NoIcon, AnsiToQString(caption), AnsiToQString(text),
+    QMessageBox box(QMessageBox::NoIcon, Utf8ToQString(caption), Utf8ToQString(text),
                     QMessageBox::Yes | QMessageBox::No, parent_());
     return box.exec() == QMessageBox::Yes;
 }

@@ -4,6 +4,7 @@
 #include "app/JobRunner.h"
 #include "app/PreviewPaper.h"
 #include "app/start/HandoverReceiver.h"
+#include "jobs/JobTokens.h"
 #include "jobs/PrintAction.h"
 #include "jobs/Version.h"
 #include "platform/canvas/Fonts.h"
@@ -91,7 +92,10 @@ void RunningInstance::FormCreate(int argc, const char* const* argv,
     QObject::connect(window_.get(), &QWidget::windowTitleChanged, listener_.get(),
                      &HandoverListener::RefreshTitle);
     job_.Aufruf = fullCommandLine;
-    if (!Contains(fullCommandLine + " ", " /N ")) window_->SetCaption("Running");
+    // The start modes are options of the command line, never letters inside a file name.
+    const std::vector<std::string> tokens = JobTokens(fullCommandLine);
+    if (std::find(tokens.begin(), tokens.end(), "/N") == tokens.end())
+        window_->SetCaption("Running");
     const std::string first = arguments >= 1 ? std::string(argv[1]) : std::string();
     if (arguments == 1 && (first == "/D" || first == "/d")) {
         serviceMode_ = 2;
@@ -101,7 +105,7 @@ void RunningInstance::FormCreate(int argc, const char* const* argv,
         jobs_.scrollWidth = ScrollWidthFor(fullCommandLine.size());
         jobs_.Select(static_cast<int32_t>(jobs_.Count()) - 1);
     }
-    startsHidden_ = Contains(fullCommandLine, "/X");
+    startsHidden_ = JobHasDirectPrintOption(fullCommandLine);
     if (!startsHidden_) {
         const std::vector<std::string>& fonts = InstalledFontNames();
         const bool pdf417c = FontInstalled(fonts, "PDF417c");
@@ -134,7 +138,8 @@ int64_t RunningInstance::TakeHandedOverJob(const std::string& commandLine, uint6
     jobs_.Append(commandLine);
     jobs_.WidenScroll(ScrollWidthFor(bytes));
     WriteLog(8, "OnQorvaData: " + commandLine);
-    if (jobs_.Count() == 1 && job_.Anzeige) {
+    // Without a screen a service shows nothing: the job timer takes the job (and gives it up).
+    if (jobs_.Count() == 1 && job_.Anzeige && (options_.interactive || serviceMode_ == 0)) {
         jobs_.Select(0);
         job_.Aufruf = commandLine;
         RunJob(false);
@@ -156,7 +161,7 @@ void RunningInstance::JobsTaste(int key, ShiftState shift) {
 }
 
 void RunningInstance::JobFileClick() {
-    OpenInTextEditor(FileSystemPath(job_.PRTfile));
+    OpenInTextEditor(FileSystemPath(UnquotedFileName(job_.PRTfile)));
 }
 
 void RunningInstance::JobDelClick() {

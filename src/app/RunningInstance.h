@@ -105,6 +105,7 @@ public:
     void HideApplicationWindow() override;
     bool PrinterPrinting() override;
     void Terminate() override;
+    bool CanShowJobs() override { return options_.interactive; }
 
     // TrayHost
     bool MainWindowVisible() override;

@@ -2,14 +2,13 @@
 
 #include "platform/canvas/Canvas.h"
 #include "platform/canvas/Image.h"
+#include "platform/canvas/PictureFile.h"
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
 #include "platform/text/Encoding.h"
 #include "platform/text/Numbers.h"
 #include "platform/text/Strings.h"
 
-#include <QImageReader>
-#include <QString>
 
 #include <filesystem>
 #include <system_error>
@@ -20,10 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Pictures larger than this are refused before they are decoded, so that a header announcing an
-// absurd size cannot exhaust memory. An A4 letterhead at 300 dpi needs about 35 MB.
-constexpr int kAllocationLimitMb = 256;
-
 // The unprintable edge of the preview page, in pixels.
 constexpr Point kPreviewOffset{16, 16};
 
@@ -31,9 +26,9 @@ fs::path FsPath(const std::string& name) {
     return fs::path(FileSystemPath(name));
 }
 
+// Only a regular file is a picture: a named pipe would block the program when it is read.
 bool Exists(const std::string& name) {
-    std::error_code ec;
-    return fs::exists(FsPath(name), ec) && !fs::is_directory(FsPath(name), ec);
+    return CheckRegularFile(name).ok();
 }
 
 std::string ExtensionUpper(const std::string& name) {
@@ -47,7 +42,7 @@ std::string LocalCopy(const std::string& name) {
     std::error_code ec;
     const fs::path local = fs::path("BFB") / FsPath(name).filename();
     const std::string localName =
-        "BFB/" + std::string(Utf8ToCp1252(FsPath(name).filename().string()));
+        "BFB/" + FsPath(name).filename().string();
     if (Exists(name)) {
         const auto named = fs::last_write_time(FsPath(name), ec);
         const bool stale =
@@ -87,8 +82,11 @@ void LoadHead(Canvas& canvas, RenderContext& ctx, const std::string& requested, 
     }
     std::error_code ec;
     if (fs::is_directory("BFB", ec)) fileName = LocalCopy(fileName);
-    if (!Exists(fileName)) {
-        WriteLog(9, "LoadHead: '" + fileName + "' existiert nicht.");
+    if (const Status regular = CheckRegularFile(fileName); !regular) {
+        if (regular.error() == kMissingFile)
+            WriteLog(9, "LoadHead: '" + fileName + "' existiert nicht.");
+        else
+            WriteLog(10, "LoadHead: '" + fileName + "' " + regular.error());
         return;
     }
 
@@ -100,11 +98,11 @@ void LoadHead(Canvas& canvas, RenderContext& ctx, const std::string& requested, 
     QImage pixels;
     bool loaded = true;
     if (const char* format = FormatFor(extension)) {
-        QImageReader reader(QString::fromStdString(FileSystemPath(fileName)), format);
-        reader.setAllocationLimit(kAllocationLimitMb);
-        if (!reader.read(&pixels)) {
-            WriteLog(10, "Fehler LoadHead " + fileName + ": " +
-                             Utf8ToCp1252(reader.errorString().toStdString()));
+        Expected<QImage> read = ReadPictureFile(fileName, format);
+        if (read) {
+            pixels = std::move(*read);
+        } else {
+            WriteLog(10, "Fehler LoadHead " + fileName + ": " + read.error());
             loaded = false;
         }
     } else {

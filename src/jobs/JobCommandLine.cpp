@@ -1,5 +1,7 @@
 #include "jobs/JobCommandLine.h"
 
+#include "jobs/JobTokens.h"
+
 #include "platform/system/Registry.h"
 #include "platform/text/Encoding.h"
 #include "platform/text/Numbers.h"
@@ -10,51 +12,6 @@
 namespace qorprt {
 
 namespace {
-
-// Characters after an opening quote that are searched for its closing quote.
-constexpr size_t kQuoteSearch = 99;
-
-// Removes the first `count` characters (all of them when the text is shorter).
-void EraseFront(std::string& text, size_t count) {
-    text.erase(0, std::min(count, text.size()));
-}
-
-// Cuts the program path off the command line: everything through the "QORPRT" of the program
-// name, then everything through the next blank.
-std::string WithoutProgramPath(const std::string& aufruf) {
-    std::string rest = aufruf + " ";
-    const size_t p = Pos("QORPRT", UpperCp1252(rest));
-    EraseFront(rest, p + 5);
-    EraseFront(rest, Pos(" ", rest));
-    return rest;
-}
-
-// Takes the next token off `rest`; false when the loop ends.
-bool NextToken(std::string& rest, std::string& token) {
-    if (!rest.empty() && rest.front() == '"') {
-        const size_t closing = rest.find('"', 1);
-        if (closing != std::string::npos && closing <= kQuoteSearch) {
-            token = rest.substr(0, closing + 1);
-            EraseFront(rest, closing + 2);
-        } else {
-            token = "\"";
-            EraseFront(rest, 2);
-        }
-    } else {
-        const size_t blank = rest.find(' ');
-        if (blank == std::string::npos) return false;
-        token = rest.substr(0, blank);
-        EraseFront(rest, blank + 1);
-    }
-    // An option value in quotes that contains blanks arrives as one token, quotes included.
-    while (token.size() >= 3 && token[2] == '"' && token.back() != '"' && Contains(rest, "\"")) {
-        const size_t blank = rest.find(' ');
-        token += ' ';
-        token += rest.substr(0, blank);
-        EraseFront(rest, blank == std::string::npos ? rest.size() : blank + 1);
-    }
-    return true;
-}
 
 // The upper-cased name of a printer list entry, compared as Windows-1252.
 std::string UpperEntry(const std::string& utf8Name) {
@@ -85,7 +42,8 @@ void ChoosePrinter(JobSettings& job, PrinterSelection& printer, std::string valu
     }
     if (!value.empty() && value.front() == '"')
         value = value.size() >= 2 ? value.substr(1, value.size() - 2) : std::string();
-    value = UpperCp1252(std::move(value));
+    // Printer names are compared as the ANSI code page upper-cases them.
+    value = UpperCp1252(Utf8ToCp1252(value));
     if (value == "LOCAL") {
         value = UpperCp1252(ReadRegString(RegRoot::CurrentUser,
                                           "Software\\Qorva eG\\QorvaClient\\Emulation", "Printer"));

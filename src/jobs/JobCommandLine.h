@@ -18,7 +18,7 @@ struct ParsedJob {
     std::optional<std::string> PRTfile; // the last file token (quotes kept); none: show usage
 };
 
-// Parses the job command line in `job.Aufruf` (8-bit Windows-1252, program path first) into the
+// Parses the job command line in `job.Aufruf` (UTF-8, program path first) into the
 // job settings. A /P option selects an entry of `job.DruListe` and, unless the printer object is
 // printing, points the printer object at the same index. The PRT file name, when the job names
 // one, is also written to `job.PRTfile`.

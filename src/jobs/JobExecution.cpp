@@ -9,20 +9,22 @@
 #include "platform/printing/Printer.h"
 #include "platform/printing/Spooler.h"
 #include "platform/system/Errors.h"
+#include "platform/system/FailureNotice.h"
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
 #include "platform/text/Encoding.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace qorprt {
 
 namespace {
 
 void WaitForPrinter(JobEnvironment& env) {
-    WriteLog(4, "DoJob: Printer()->Printing pr\xFC"
-                "fen");
+    WriteLog(4, "DoJob: Printer()->Printing prüfen");
     for (int round = 0; round < env.printerWaitRounds && env.printer.Printing(); ++round) {
         WriteLog(6, "DoJob: Printer()->Printing ...");
         env.host.Sleep(env.printerWait);
@@ -47,7 +49,7 @@ void ChooseCurrentPrinter(JobEnvironment& env) {
         // should it be, nothing can be chosen and the print action reports the missing printer.
         if (!job.DruListe.Items.empty()) {
             const Status made = env.spooler.SetDefaultPrinter(job.DruListe.Items.front());
-            if (!made.ok()) WriteLog(10, "DoJob: SetDefaultPrinter: " + Utf8ToCp1252(made.error()));
+            if (!made.ok()) WriteLog(10, "DoJob: SetDefaultPrinter: " + made.error());
             job.DruListe.ItemIndex = 0;
             env.printer.SetPrinterIndex(0);
         }
@@ -65,7 +67,7 @@ bool DirectPrint(JobEnvironment& env, bool minimise) {
     if (result == RenderResult::Rendered) {
         MarkPrinted(job.PRTfile);
     } else {
-        WriteLog(10, "DoJob: " + job.PRTfile + " wurde nicht gedruckt und beh\xE4lt seinen Namen.");
+        WriteLog(10, "DoJob: " + job.PRTfile + " wurde nicht gedruckt und behält seinen Namen.");
     }
     job.PRTfile.clear();
     env.jobs.RemoveSelected();
@@ -89,7 +91,9 @@ bool ShowUsage(JobEnvironment& env) {
     return false;
 }
 
-std::string Unquoted(std::string name) {
+} // namespace
+
+std::string UnquotedFileName(std::string name) {
     if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
         name = name.substr(1, name.size() - 2);
     else if (!name.empty() && name.front() == '"')
@@ -97,12 +101,15 @@ std::string Unquoted(std::string name) {
     return name;
 }
 
-} // namespace
-
 PrintedNames PrintedFileNames(const std::string& prtFile) {
-    const std::string name = Unquoted(prtFile);
+    const std::string name = FileSystemPath(UnquotedFileName(prtFile));
     if (name.empty()) return {};
-    const std::string base = name.substr(0, name.size() - 1);
+    // The last character, not its last byte: a name may end in a letter that UTF-8 writes as
+    // several bytes.
+    size_t last = name.size() - 1;
+    while (last > 0 && (static_cast<unsigned char>(name[last]) & 0xC0u) == 0x80u)
+        --last;
+    const std::string base = name.substr(0, last);
     // Names are case-sensitive here: "r4711.prt" becomes "r4711.prd".
     const bool lower = std::islower(static_cast<unsigned char>(name.back())) != 0;
     return {base + (lower ? "t" : "T"), base + (lower ? "d" : "D")};
@@ -113,8 +120,14 @@ bool MarkPrinted(const std::string& prtFile) {
     if (names.printed.empty()) return false;
     // rename() replaces an older .PRD in one step: there is no moment without either file, and
     // when the printed file is missing the older .PRD stays.
-    return std::rename(FileSystemPath(names.printed).c_str(),
-                       FileSystemPath(names.marked).c_str()) == 0;
+    if (std::rename(names.printed.c_str(), names.marked.c_str()) == 0) return true;
+    // The client would print the job again: say why the mark is missing.
+    const std::string reason = std::strerror(errno);
+    WriteLog(10, "DoJob: " + names.printed + " konnte nicht in " + names.marked +
+                     " umbenannt werden: " + reason);
+    NoticeFailure(names.printed, "gedruckt, aber nicht in " + names.marked +
+                                     " umbenannt: " + reason);
+    return false;
 }
 
 void ShowPreview(JobEnvironment& env) {

@@ -44,9 +44,13 @@ bool DoJob(JobEnvironment& env, bool minimise);
 // redraw button).
 void ShowPreview(JobEnvironment& env);
 
-// The file a printed PRT file is renamed to, and the file renamed: the name without its
-// surrounding double quotes and its last character, followed by "D" and "T" (in the case of the
-// name's own last letter). Empty when the name is empty.
+// A file name as a job writes it, without its surrounding double quotes (a lone opening quote is
+// dropped too).
+std::string UnquotedFileName(std::string name);
+
+// The file a printed PRT file is renamed to, and the file renamed, as file-system paths: the name
+// without its surrounding double quotes and its last character, followed by "D" and "T" (in the
+// case of the name's own last letter). Empty when the name is empty.
 struct PrintedNames {
     std::string printed; // base + "T"
     std::string marked;  // base + "D"
@@ -54,7 +58,8 @@ struct PrintedNames {
 PrintedNames PrintedFileNames(const std::string& prtFile);
 
 // Renames the printed file to its .PRD name in one step, replacing an older .PRD file; nothing
-// is removed when the printed file is not there. False when the rename failed.
+// is removed when the printed file is not there. False when the rename failed, which is logged at
+// level 10 with both names and the reason.
 bool MarkPrinted(const std::string& prtFile);
 
 } // namespace qorprt

@@ -28,7 +28,7 @@ public:
     ~RestoreDefaults() {
         // A document left open by an error is discarded, not half printed.
         if (printer_.Printing()) printer_.Abort();
-        const std::string name = Utf8ToCp1252(properties_.PrinterName);
+        const std::string name = properties_.PrinterName;
         if (job_.FirstBinCode >= 1 || ListSelected(job_)) {
             WriteLog(4, "AusdruckClick: vor SetPrintProp (reset): " + name);
             properties_.SetPrintProp(properties_.PrinterName, -2, -2, -2, -2);
@@ -49,7 +49,7 @@ RenderResult AusdruckClick(JobSettings& job, PrinterProperties& properties, Prin
                            RenderState& state, PdfState& pdf, BitmapCanvas* scratch) {
     const std::string* selected = job.DruListe.Selected();
     properties.PrinterName = selected ? *selected : std::string();
-    const std::string name = Utf8ToCp1252(properties.PrinterName);
+    const std::string name = properties.PrinterName;
     RestoreDefaults restore(job, properties, printer);
     if (job.FirstBinCode > 0 || ListSelected(job)) {
         WriteLog(4, "AusdruckClick: vor SetPrintProp: " + name);
@@ -63,7 +63,7 @@ RenderResult AusdruckClick(JobSettings& job, PrinterProperties& properties, Prin
             printer.SetPrinter(properties.PrinterName, "WINSPOOL", "", nullptr);
         } catch (const std::exception& e) {
             WriteLog(10, "AusdruckClick: Prntr->SetPrinter: " + ExceptionClassName(e) + " - " +
-                             Utf8ToCp1252(e.what()));
+                             e.what());
         }
         WriteLog(4, "AusdruckClick: nach Prntr->SetPrinter: " + name);
     }

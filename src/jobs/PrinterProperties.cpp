@@ -261,7 +261,7 @@ bool PrinterProperties::SetPrintProp(const std::string& name, int32_t source, in
                               ? spooler_.RestoreDefaults(handle, fullDefaults_->saved)
                               : spooler_.SetPrinter2(handle, *merged);
     if (!stored) {
-        WriteLog(10, "SetPrintProp: SetPrinter - " + Utf8ToCp1252(stored.error()));
+        WriteLog(10, "SetPrintProp: SetPrinter - " + stored.error());
         return false;
     }
     return true;

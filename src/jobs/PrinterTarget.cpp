@@ -20,7 +20,7 @@ void PrinterTarget::BeginDoc() {
 
 bool PrinterTarget::EndDoc() {
     const Status done = printer_.EndDoc();
-    if (!done.ok()) WriteLog(10, "EndDoc: " + Utf8ToCp1252(done.error()));
+    if (!done.ok()) WriteLog(10, "EndDoc: " + done.error());
     return done.ok();
 }
 
@@ -42,7 +42,7 @@ void PrinterTarget::SwitchBin(int32_t binCode) {
         printer_.SetPrinter(properties_.PrinterName, "WINSPOOL", "", nullptr);
     } catch (const std::exception& e) {
         WriteLog(10, "SwitchBin: Prntr->SetPrinter: " + ExceptionClassName(e) + " - " +
-                         Utf8ToCp1252(e.what()));
+                         e.what());
     }
     printer_.Refresh();
 }

@@ -9,23 +9,22 @@ std::string UsageCaption() {
 }
 
 std::string UsageText() {
-    // Windows-1252 bytes: \xFC is "ü", \xF6 is "ö".
     return "Aufruf: QorPrt.EXE <Dateiname.PRT> /P<Druckername> /T<oberer Rand> ..."
-           "\n  /P Druckername wie unter Windows (auch UNC-schreibweise m\xF6glich)"
+           "\n  /P Druckername wie unter Windows (auch UNC-schreibweise möglich)"
            "\n  /T oberer Rand in mm"
            "\n  /L linker Rand in mm"
            "\n  /X druckt ohne Anzeige eines Fensters"
-           "\n  /B Code f\xFCr Schachtauswahl, keine Schachtnummer!"
-           "\n  /b Code f\xFCr Schachtauswahl der ersten Seite"
-           "\n  /F Code f\xFCr Papierformat (A4=9, A5=11, ...)"
+           "\n  /B Code für Schachtauswahl, keine Schachtnummer!"
+           "\n  /b Code für Schachtauswahl der ersten Seite"
+           "\n  /F Code für Papierformat (A4=9, A5=11, ...)"
            "\n  /O Orientation (L=Landscape, P=Portrait)"
            "\n  /H Grafikdatei (BMP, GIF, PNG) mit Hintergrund/Briefkopf (nur 1. Seite)"
            "\n  /h <oberer>X<linker> Rand des Hintergrunds in mm"
            "\n  /D QorPrt arbeitet wie ein Dienst, d.h. wird nie beendet"
            "\n       (keine weiteren Parameter erlaubt)"
            "\n  /d wie /D, zeigt aber nur an und druckt nicht automatisch"
-           "\n  /A Level f\xFCr Ausgabe in QorPrt.LOG: 1 (alles) bis 10 (wichtig)"
-           "\n  /S 1 oder 2 f\xFCr Simplex oder Duplex"
+           "\n  /A Level für Ausgabe in QorPrt.LOG: 1 (alles) bis 10 (wichtig)"
+           "\n  /S 1 oder 2 für Simplex oder Duplex"
            "\n  /W oder w <Datei.PDF> generiert PDF mit/ohne Anzeige (bei /P- kein Druck)"
            "\n\nDie Parameter hinter / sind optional."
            "\n\nFenster jetzt anzeigen?";

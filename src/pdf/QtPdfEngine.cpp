@@ -2,6 +2,7 @@
 
 #include "pdf/ArchiveFile.h"
 #include "pdf/PdfFilePath.h"
+#include "platform/canvas/PictureFile.h"
 #include "platform/canvas/QtCanvas.h"
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
@@ -33,9 +34,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr double kCmPerInch = 2.54;
-
-// Pictures larger than this are refused before they are decoded (see LoadHead).
-constexpr int kAllocationLimitMb = 256;
 
 // Em heights beyond this are clamped, as on the canvas.
 constexpr int32_t kMaxFontPixels = 8000;
@@ -204,11 +202,9 @@ public:
         const auto size = fs::file_size(path, ec);
         if (ec) return nullptr;
         if (!picture_ || picturePath_ != path || pictureStamp_ != stamp || pictureSize_ != size) {
-            QImageReader reader(QString::fromStdString(path));
-            reader.setAllocationLimit(kAllocationLimitMb);
-            QImage image;
-            if (!reader.read(&image)) return nullptr;
-            picture_ = std::move(image);
+            Expected<QImage> image = ReadPictureFile(fileName, nullptr);
+            if (!image) return nullptr;
+            picture_ = std::move(*image);
             picturePath_ = path;
             pictureStamp_ = stamp;
             pictureSize_ = size;
@@ -336,7 +332,7 @@ int32_t QtPdfEngine::WriteDocument(int32_t doc, const std::string& fileName) {
     }
     const Status written = WriteArchiveFile(*spool, PdfFilePath(fileName), it->second->info);
     if (!written) {
-        WriteLog(10, "WriteDocument: " + Utf8ToCp1252(written.error()));
+        WriteLog(10, "WriteDocument: " + written.error());
         return 0;
     }
     return 1;

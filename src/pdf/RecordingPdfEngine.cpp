@@ -61,7 +61,7 @@ int32_t RecordingPdfEngine::OpenDocument(const std::string& title, uint32_t flag
 }
 
 int32_t RecordingPdfEngine::WriteDocument(int32_t doc, const std::string& fileName) {
-    Note("WriteDocument" + Ints({doc}) + Text(fileName));
+    Note("WriteDocument" + Ints({doc}) + " " + trace::Quoted(fileName));
     return Find(doc) ? writeResult : 0;
 }
 
@@ -255,7 +255,7 @@ void RecordingPdfEngine::SetPictureLossless(int32_t doc, int32_t on) {
 
 double RecordingPdfEngine::PlacePicture(int32_t doc, double x, double y, double right,
                                         double bottom, const std::string& fileName) {
-    Note("PlacePicture" + Ints({doc}) + Numbers({x, y, right, bottom}) + Text(fileName));
+    Note("PlacePicture" + Ints({doc}) + Numbers({x, y, right, bottom}) + " " + trace::Quoted(fileName));
     if (Find(doc)) Trace("pdf picture" + Numbers({x, y}) + Text(fileName));
     return y;
 }

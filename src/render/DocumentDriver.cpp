@@ -5,6 +5,7 @@
 #include "graphics/TextRun.h"
 #include "platform/canvas/BitmapCanvas.h"
 #include "platform/system/Files.h"
+#include "platform/text/Encoding.h"
 #include "platform/system/Log.h"
 #include "platform/system/Registry.h"
 #include "platform/text/Strings.h"
@@ -34,7 +35,7 @@ std::string InstallFolder() {
     // Cut where the upper-cased text holds "UNWISE", but keep the case: paths here are
     // case-sensitive.
     const size_t at = UpperCp1252(command).find("UNWISE");
-    return at == std::string::npos ? command : command.substr(0, at);
+    return Cp1252ToUtf8(at == std::string::npos ? command : command.substr(0, at));
 }
 
 void ChooseFonts(RenderState& st, DocumentHost& host, bool printing) {
@@ -113,7 +114,7 @@ private:
         ++lineNumber_;
         if (cut_)
             WriteLog(10, "RenderDocument: Zeile " + std::to_string(lineNumber_) + " in " +
-                             fileName_ + " ist l\xE4nger als " + std::to_string(kMaxLineBytes) +
+                             fileName_ + " ist länger als " + std::to_string(kMaxLineBytes) +
                              " Bytes und wird abgeschnitten.");
         RenderLine(canvas_, ctx_, line_, printing_);
         line_.clear();
@@ -141,15 +142,19 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
         fileName.erase(0, 1);
         if (!fileName.empty()) fileName.pop_back();
     }
-    UniqueFd file = OpenForReading(fileName);
-    if (!file.Valid()) {
+    Expected<UniqueFd> file = OpenRegularFile(fileName);
+    if (!file) {
+        const std::string asked = fileName;
+        const std::string reason = file.error();
         fileName = InstallFolder() + fileName;
-        file = OpenForReading(fileName);
-        if (!file.Valid()) {
+        file = OpenRegularFile(fileName);
+        if (!file) {
+            // A named pipe or a folder under the job's name is never read: it could block the
+            // program for good. Such a job is one whose file cannot be opened.
+            if (reason != kMissingFile) WriteLog(10, "RenderDocument: " + asked + " " + reason);
             if (!printing)
                 host.ShowOpenError("Datei " + fileName +
-                                   " konnte nicht ge\xF6"
-                                   "ffnet werden!");
+                                   " konnte nicht geöffnet werden!");
             return RenderResult::NotOpened;
         }
         ctx.job.PRTfile = fileName;
@@ -171,7 +176,7 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
     if (ctx.scratch) ctx.scratch->FillRect(ctx.scratch->ClipRect());
     LoadHead(canvas, ctx, ctx.job.HeadFile, 0, 0, printing);
 
-    LineReader(canvas, ctx, fileName, printing).Run(file.Get());
+    LineReader(canvas, ctx, fileName, printing).Run(file->Get());
 
     if (ctx.printer) {
         if (ctx.job.NoPrint)
@@ -187,7 +192,7 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
         WriteLog(8, "EndDoc: " + fileName);
         if (ctx.spoolFailed) {
             WriteLog(10,
-                     "EndDoc: Druckauftrag f\xFCr " + fileName + " wurde vom Spooler abgelehnt.");
+                     "EndDoc: Druckauftrag für " + fileName + " wurde vom Spooler abgelehnt.");
             return RenderResult::SpoolFailed;
         }
     } else {

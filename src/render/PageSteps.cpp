@@ -6,6 +6,7 @@
 #include "graphics/TextRun.h"
 #include "pdf/PdfFilePath.h"
 #include "platform/canvas/Canvas.h"
+#include "platform/text/Encoding.h"
 #include "platform/text/Numbers.h"
 #include "platform/text/Strings.h"
 
@@ -82,9 +83,10 @@ void MarkPictureBottom(RenderState& st) {
 
 } // namespace
 
+// A file name written in the PRT file (Windows-1252) as a name of this system (UTF-8).
 std::string PrtPath(std::string_view path) {
     std::string out = ReplaceChar(std::string(path), '\xD6', '\\');
-    return ReplaceChar(std::move(out), '\\', '/');
+    return Cp1252ToUtf8(ReplaceChar(std::move(out), '\\', '/'));
 }
 
 void BreakPage(Canvas& canvas, RenderContext& ctx, std::string_view command, std::string& text,

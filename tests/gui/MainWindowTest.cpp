@@ -216,7 +216,7 @@ TEST_F(MainWindowTest, ControlsAndJobSettingsBindBothWays) {
     job.Landscape = false;
     job.PaperListe.Items = {"9: A4 (210x297)", "11: A5 (148x210)"};
     job.PaperListe.ItemIndex = 1;
-    job.PRTfile = "B\xFCro.PRT";
+    job.PRTfile = "Büro.PRT";
     instance->Window().ShowModel();
     EXPECT_EQ(Control<QLineEdit>(*instance, "RandOben")->text().toStdString(), "5");
     EXPECT_FALSE(Control<QCheckBox>(*instance, "Landscape")->isChecked());

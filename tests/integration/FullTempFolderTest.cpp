@@ -164,7 +164,7 @@ TEST_P(FullTempFolderTest, ABrokenSpoolDocumentIsRefusedNotPrinted) {
               std::string::npos)
         << log;
     EXPECT_NE(log.find(".pdf verworfen: "), std::string::npos) << log;
-    EXPECT_NE(log.find(pid + "EndDoc: Druckauftrag f\xFCr " + job.PRTfile +
+    EXPECT_NE(log.find(pid + "EndDoc: Druckauftrag für " + job.PRTfile +
                        " wurde vom Spooler abgelehnt.\r\n"),
               std::string::npos)
         << log;

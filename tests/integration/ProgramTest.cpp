@@ -125,7 +125,7 @@ TEST_F(ProgramTest, AJobItsQueueRefusesKeepsItsName) {
     EXPECT_TRUE(fs::exists(dir.File("R4711.PRT")));
     EXPECT_FALSE(fs::exists(dir.File("R4711.PRD")));
     EXPECT_TRUE(Contains(program.Log(),
-                         ": DoJob: R4711.PRT wurde nicht gedruckt und beh\xE4lt seinen Namen."))
+                         ": DoJob: R4711.PRT wurde nicht gedruckt und behält seinen Namen."))
         << program.Log();
 }
 

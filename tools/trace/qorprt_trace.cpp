@@ -63,7 +63,7 @@ public:
         return realFonts_ ? InstalledFontNames() : FixedFonts();
     }
     void ShowOpenError(const std::string& message) override {
-        std::cerr << Cp1252ToUtf8(message) << "\n";
+        std::cerr << message << "\n";
         openFailed = true;
     }
     PrintTarget* Printer() override { return nullptr; }
@@ -153,7 +153,7 @@ public:
 
     int32_t EndDoc(int32_t doc, const std::string& fileName, bool show) override {
         const int32_t result = QpeLayer::EndDoc(doc, fileName, show);
-        sink_("pdf end " + trace::Quoted(Cp1252ToUtf8(fileName)) + (show ? " show=1" : " show=0"));
+        sink_("pdf end " + trace::Quoted(fileName) + (show ? " show=1" : " show=0"));
         return result;
     }
 
@@ -200,7 +200,7 @@ int ParseOptions(int argc, char** argv, Options& o) {
                 o.png = value();
                 o.qt = true;
             } else if (arg == "--head") {
-                o.job.HeadFile = Utf8ToCp1252(value());
+                o.job.HeadFile = value();
             } else if (arg == "--head-offset") {
                 const std::string offset = value();
                 const size_t x = offset.find_first_of("xX");
@@ -212,7 +212,7 @@ int ParseOptions(int argc, char** argv, Options& o) {
             } else if (arg == "--out") {
                 o.out = value();
             } else if (arg == "--pdf") {
-                o.pdf = Utf8ToCp1252(value());
+                o.pdf = value();
             } else if (arg == "--show-pdf") {
                 o.showPdf = true;
             } else if (arg == "--pdf-trace") {
@@ -220,7 +220,7 @@ int ParseOptions(int argc, char** argv, Options& o) {
             } else if (arg.size() > 1 && arg[0] == '-') {
                 return Usage();
             } else {
-                o.file = Utf8ToCp1252(arg);
+                o.file = arg;
             }
         } catch (const std::invalid_argument&) {
             return Usage();
@@ -328,7 +328,7 @@ int Print(Options& o, Sink sink, char** argv) {
     try {
         const RenderResult result = RenderDocument(*canvas, ctx, host, o.file, true);
         if (result == RenderResult::NotOpened) {
-            std::cerr << "Datei " << Cp1252ToUtf8(o.file) << " konnte nicht ge\xC3\xB6"
+            std::cerr << "Datei " << o.file << " konnte nicht ge\xC3\xB6"
                       << "ffnet werden!\n";
             status = 1;
         } else if (result == RenderResult::SpoolFailed) {

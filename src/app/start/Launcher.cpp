@@ -24,7 +24,7 @@ void PrintHelp() {
     std::string text = "Aufruf: qorprt <Datei.PRT> [Optionen]\n"
                        "       qorprt /D   (Dienst)   |   qorprt /d   (Dienst, nur Anzeige)\n"
                        "       qorprt --help | --version\n\n";
-    text += Cp1252ToUtf8(UsageText());
+    text += UsageText();
     text += "\n";
     std::fputs(text.c_str(), stdout);
 }
@@ -58,7 +58,7 @@ int StartGui(int argc, char** argv, const std::string& fullCommandLine) {
     }
     if (!entry) {
         // A broken installation: nothing can run the job, so say why where the user sees it.
-        WriteLog(10, "Start: Programmteil nicht ladbar: " + Utf8ToCp1252(error));
+        WriteLog(10, "Start: Programmteil nicht ladbar: " + error);
         std::fprintf(stderr, "qorprt: %s\n", error.c_str());
         return 1;
     }
@@ -78,7 +78,8 @@ int LaunchProgram(int argc, char** argv) {
         return 0;
     }
     const std::string fullCommandLine = FullCommandLine(argc, argv);
-    if (HandOverJob(ArgumentText(argc, argv), fullCommandLine)) return 0;
+    // "/N" is looked for among the arguments, not in the text, where a file name may hold it.
+    if (!WantsOwnInstance(argc, argv) && HandOverJob(std::string(), fullCommandLine)) return 0;
     return StartGui(argc, argv, fullCommandLine);
 }
 

@@ -86,7 +86,7 @@ public:
         }
         writer_->setResolution(dpi);
         writer_->setPageLayout(layout);
-        writer_->setTitle(AnsiToQString(title));
+        writer_->setTitle(QString::fromStdString(title));
         writer_->setCreator(QStringLiteral("QorPrt"));
         canvas_ = factory(*writer_, dpi);
         if (!canvas_) throw EPrinter("No canvas for the spool document");
@@ -396,7 +396,7 @@ Status Printer::EndDoc() {
     } else if (auto handle = spooler_.OpenPrinter(current_); !handle) {
         result = handle.failure();
     } else {
-        result = spooler_.SubmitDocument(*handle, file->string(), Cp1252ToUtf8(Title), *devMode_);
+        result = spooler_.SubmitDocument(*handle, file->string(), Title, *devMode_);
     }
     lastError_ = result.error();
     return result;

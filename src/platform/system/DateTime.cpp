@@ -1,11 +1,9 @@
 #include "platform/system/DateTime.h"
 
-#include "platform/text/Encoding.h"
 
 #include <clocale>
 #include <cstdio>
 #include <ctime>
-#include <langinfo.h>
 #include <locale.h>
 #include <string.h>
 
@@ -40,16 +38,7 @@ std::string ShortDate(const std::tm& tm, locale_t locale) {
     if (locale == locale_t{}) return {};
     char buffer[128];
     const size_t n = strftime_l(buffer, sizeof buffer, "%x", &tm, locale);
-    std::string date(buffer, n);
-    bool ascii = true;
-    for (char c : date)
-        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-#ifdef _NL_TIME_CODESET
-    // The log is Windows-1252; a UTF-8 locale's date words must be converted.
-    if (!ascii && strcmp(nl_langinfo_l(_NL_TIME_CODESET, locale), "UTF-8") == 0)
-        date = Utf8ToCp1252(date);
-#endif
-    return date;
+    return std::string(buffer, n);
 }
 
 } // namespace

@@ -10,8 +10,78 @@
 
 namespace qorprt {
 
-std::string FileSystemPath(std::string_view ansiName) {
-    return Cp1252ToUtf8(ansiName);
+namespace {
+
+constexpr std::string_view kFileUrlPrefix = "file://";
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::string Reason(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return kMissingFile;
+    case EACCES:
+    case EPERM:
+        return "keine Leseberechtigung";
+    default:
+        return std::strerror(error);
+    }
+}
+
+std::string NotRegularReason(mode_t mode) {
+    if (S_ISDIR(mode)) return "ist ein Ordner, keine Datei";
+    if (S_ISFIFO(mode)) return "ist eine benannte Pipe, keine Datei";
+    if (S_ISSOCK(mode)) return "ist ein Socket, keine Datei";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "ist ein Gerät, keine Datei";
+    return "ist keine gewöhnliche Datei";
+}
+
+} // namespace
+
+std::string FileSystemPath(std::string_view name) {
+    if (!name.starts_with(kFileUrlPrefix)) return std::string(name);
+    std::string path;
+    const std::string_view rest = name.substr(kFileUrlPrefix.size());
+    for (size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] == '%' && i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 &&
+            HexValue(rest[i + 2]) >= 0) {
+            path += static_cast<char>(HexValue(rest[i + 1]) * 16 + HexValue(rest[i + 2]));
+            i += 2;
+        } else {
+            path += rest[i];
+        }
+    }
+    return path;
+}
+
+std::string FileUrl(std::string_view absolutePath) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string url(kFileUrlPrefix);
+    for (size_t i = 0; i < absolutePath.size();) {
+        const auto c = static_cast<unsigned char>(absolutePath[i]);
+        if (c >= 0x80) {
+            if (const size_t length = Utf8SequenceLength(absolutePath, i)) {
+                url.append(absolutePath.substr(i, length));
+                i += length;
+                continue;
+            }
+        }
+        if (c <= 0x20 || c >= 0x7F || c == '"' || c == '%' || c == '\\') {
+            url += '%';
+            url += kHex[c >> 4];
+            url += kHex[c & 0x0F];
+        } else {
+            url += static_cast<char>(c);
+        }
+        ++i;
+    }
+    return url;
 }
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
@@ -26,12 +96,25 @@ UniqueFd::~UniqueFd() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-UniqueFd OpenForReading(std::string_view ansiName) {
-    const std::string path = FileSystemPath(ansiName);
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+Expected<UniqueFd> OpenRegularFile(std::string_view name) {
+    const std::string path = FileSystemPath(name);
+    // O_NONBLOCK: opening a named pipe must not wait for a writer. Nothing is read before the
+    // descriptor is known to be a regular file, for which the flag changes nothing.
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.Valid()) return Fail(Reason(errno));
     struct stat info {};
-    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return UniqueFd();
+    if (::fstat(fd.Get(), &info) != 0) return Fail(Reason(errno));
+    if (!S_ISREG(info.st_mode)) return Fail(NotRegularReason(info.st_mode));
+    const int flags = ::fcntl(fd.Get(), F_GETFL);
+    if (flags >= 0) (void)::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK);
     return fd;
+}
+
+Status CheckRegularFile(std::string_view name) {
+    struct stat info {};
+    if (::stat(FileSystemPath(name).c_str(), &info) != 0) return Fail(Reason(errno));
+    if (!S_ISREG(info.st_mode)) return Fail(NotRegularReason(info.st_mode));
+    return Ok();
 }
 
 Status ReplaceFileContents(const std::string& path, std::string_view text, mode_t mode) {

@@ -8,8 +8,15 @@
 
 namespace qorprt {
 
-// The file-system path of an 8-bit (Windows-1252) file name.
-std::string FileSystemPath(std::string_view ansiName);
+// The file-system path of a file name as a job or the program writes it (UTF-8, or any bytes the
+// file system holds). A "file://" URL, which the launcher writes for names that a job command
+// line cannot carry plainly (double quotes, blanks beyond the quoting limit, control characters,
+// invalid UTF-8), is decoded into the path it names.
+std::string FileSystemPath(std::string_view name);
+
+// The name written as a "file://" URL: every byte that is not printable ASCII and not part of a
+// valid UTF-8 sequence, and blank, '"', '%' and '\\', as %XX.
+std::string FileUrl(std::string_view absolutePath);
 
 // A file descriptor that closes itself.
 class UniqueFd {
@@ -34,8 +41,14 @@ private:
     int fd_ = -1;
 };
 
-// Opens an existing regular file for reading; invalid when it does not exist or is no file.
-UniqueFd OpenForReading(std::string_view ansiName);
+// Opens an existing regular file for reading without ever blocking: a named pipe, a device, a
+// socket or a folder is refused before anything is read from it. The failure says why, in
+// German, for the log ("existiert nicht", "ist eine benannte Pipe, keine Datei", ...).
+Expected<UniqueFd> OpenRegularFile(std::string_view name);
+inline constexpr const char* kMissingFile = "existiert nicht";
+
+// Whether `name` is an existing regular file; otherwise the reason, as OpenRegularFile gives it.
+Status CheckRegularFile(std::string_view name);
 
 // Replaces the file at `path` (a file-system path) with `text`: written to a new file of this
 // write's own beside it, given `mode`, and renamed over the old one, so that readers see the old

@@ -3,6 +3,7 @@
 #include "platform/system/DateTime.h"
 #include "platform/system/FileAppend.h"
 #include "platform/system/Process.h"
+#include "platform/text/Encoding.h"
 #include "platform/text/Numbers.h"
 
 #include <cstdlib>
@@ -23,6 +24,31 @@ struct LogState {
 LogState& State() {
     static LogState state;
     return state;
+}
+
+// Control characters (a newline in a job's argument, say) must never start a line of their own,
+// and bytes that are no UTF-8 must not spoil the file for a UTF-8 reader: both are written as
+// \xNN.
+void AppendEscaped(std::string& line, std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            if (const size_t length = Utf8SequenceLength(text, i)) {
+                line.append(text.substr(i, length));
+                i += length;
+                continue;
+            }
+        }
+        if (c < 0x20 || c >= 0x7F) {
+            line += "\\x";
+            line += kHex[c >> 4];
+            line += kHex[c & 0x0F];
+        } else {
+            line += static_cast<char>(c);
+        }
+        ++i;
+    }
 }
 
 const std::string& CachedExecutableFolder() {
@@ -67,7 +93,7 @@ std::string FormatLogLine(std::chrono::system_clock::time_point when, int32_t le
     line += " PID=";
     line += std::to_string(pid);
     line += ": ";
-    line += text;
+    AppendEscaped(line, text);
     line += "\r\n";
     return line;
 }

@@ -22,6 +22,10 @@ std::string Cp1252ToUtf8(std::string_view text);
 std::string Utf16ToCp1252(std::u16string_view text);
 std::string Utf8ToCp1252(std::string_view text);
 
+// The length (2 to 4) of the UTF-8 sequence that starts at `text[i]` when it is valid and encodes
+// no control character (C1 controls included), else 0. ASCII bytes give 0 as well.
+size_t Utf8SequenceLength(std::string_view text, size_t i);
+
 // One code point as UTF-8.
 std::string CodePointToUtf8(char32_t cp);
 

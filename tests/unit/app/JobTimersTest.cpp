@@ -25,6 +25,7 @@ public:
     Lines calls;
     int printingRounds = 0; // PrinterPrinting() answers true this many times
     bool terminated = false;
+    bool screen = true;
 
     bool RunJob(bool minimise) override {
         calls.push_back(std::string(minimise ? "print-min " : "run ") + job_.Aufruf);
@@ -41,6 +42,7 @@ public:
         terminated = true;
     }
     void Sleep(std::chrono::milliseconds) override { calls.push_back("sleep"); }
+    bool CanShowJobs() override { return screen; }
 
 private:
     JobList& jobs_;
@@ -125,6 +127,24 @@ TEST_F(JobTimersTest, ServiceModeSettlesIntoTheTrayAndNeverEnds) {
     }
 }
 
+TEST_F(JobTimersTest, AServiceWithoutAScreenGivesUpJobsToShowAndPrintsTheRest) {
+    host.screen = false;
+    for (bool display : {false, true}) {
+        jobs = {};
+        host.calls.clear();
+        serviceMode = 1;
+        job.Anzeige = display;
+        Queue("qorprt A.PRT");
+        Queue("qorprt /srv/Xaver/B.PRT");
+        Queue("qorprt C.PRT /X");
+        timers.OnJobTimer();
+        EXPECT_TRUE(log.Has(10, "OnJobTimer: qorprt A.PRT kann ohne Bildschirm nicht angezeigt "
+                                "werden und wird nicht gedruckt."));
+        EXPECT_EQ(host.calls, display ? Lines{} : Lines{"print-min qorprt C.PRT /X"});
+        EXPECT_TRUE(jobs.Empty());
+    }
+}
+
 TEST_F(JobTimersTest, TheLastPassStopsAtTheFirstJobNotPrinted) {
     Queue("qorprt 1.PRT /X");
     Queue("qorprt 2.PRT");
@@ -161,6 +181,27 @@ TEST(JobTimersRun, WithShortIntervalsADirectJobEndsTheProgramAfterThreeTicks) {
     const auto end = std::find(host.calls.begin(), host.calls.end(), "terminate");
     EXPECT_EQ(Lines(host.calls.begin(), end + 1),
               (Lines{"print-min qorprt R.PRT /X", "caption Ende", "terminate"}));
+}
+
+TEST(JobTimersRun, JobsThatWaitAreWorkedOffAtOnceNotOnePerTick) {
+    test::EnsureGuiApplication();
+    JobList jobs;
+    JobSettings job;
+    int32_t serviceMode = 1;
+    FakeInstance host(jobs, job);
+    // A tick a minute: the jobs can only be done in time when each printed job takes the next.
+    JobTimers timers(jobs, job, serviceMode, host, {std::chrono::minutes(1), {}, 10});
+    for (const char* line : {"qorprt 1.PRT /X", "qorprt 2.PRT /X", "qorprt 3.PRT /X"})
+        jobs.Append(line);
+    timers.OnJobTimer();
+    QElapsedTimer clock;
+    clock.start();
+    while (!jobs.Empty() && clock.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(host.calls, (Lines{"print-min qorprt 1.PRT /X", "print-min qorprt 2.PRT /X",
+                                 "print-min qorprt 3.PRT /X"}));
+    // An empty list goes back to the one-second rhythm; enabling it again does not move the tick.
+    EXPECT_TRUE(timers.JobTimerEnabled());
 }
 
 } // namespace

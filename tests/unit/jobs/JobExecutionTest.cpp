@@ -57,7 +57,7 @@ TEST_P(MarkPrintedTest, RenamesThePrintedFileOnlyWhenTheSpoolerTookIt) {
     }
     EXPECT_TRUE(jobs.Empty());
     EXPECT_EQ(job.PRTfile, "");
-    EXPECT_EQ(log.Has(10, "DoJob: " + named + " wurde nicht gedruckt und beh\xE4lt seinen Namen."),
+    EXPECT_EQ(log.Has(10, "DoJob: " + named + " wurde nicht gedruckt und behält seinen Namen."),
               c.refused);
 }
 
@@ -116,8 +116,7 @@ TEST_F(JobExecutionTest, WritesItsStepsToTheLog) {
     dir.Write("A.PRT", "\t\t\t\tA\r\n");
     Run(std::string("A.PRT") + " /X");
     const std::vector<std::string> expected = {
-        "4: DoJob: Printer()->Printing pr\xFC"
-        "fen",
+        "4: DoJob: Printer()->Printing prüfen",
         "4: DoJob: Printer()->Printing = false",
         "4: DoJob: (Default) Printer gesetzt: 0",
         "4: DoJob: Befehlszeile interpretiert",

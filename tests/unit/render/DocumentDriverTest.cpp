@@ -126,8 +126,7 @@ TEST_F(DocumentDriverTest, QuotedNamesAndTheInstallFolder) {
 
 TEST_F(DocumentDriverTest, MissingFile) {
     EXPECT_EQ(RenderDocument(h.canvas, h.ctx, host, "/nix/da.prt", false), RenderResult::NotOpened);
-    EXPECT_EQ(host.errors, Ops{"Datei /nix/da.prt konnte nicht ge\xF6"
-                               "ffnet werden!"});
+    EXPECT_EQ(host.errors, Ops{"Datei /nix/da.prt konnte nicht geöffnet werden!"});
     test::RecordingPrinter printer;
     host.printer = &printer;
     EXPECT_EQ(RenderDocument(h.canvas, h.ctx, host, "/nix/da.prt", true), RenderResult::NotOpened);

@@ -295,8 +295,7 @@ TEST_F(PrinterTest, DocumentDrawsAtThePrinterResolutionOnOneStableCanvas) {
     EXPECT_EQ(canvas.PixelsPerInch(), 300);
     EXPECT_EQ(canvas.TextExtent("abc").cx, 3 * (50 * 3 / 5)) << "12 pt at 300 dpi is 50 px";
 
-    printer.Title = "Br\xFC"
-                    "cke.PRT";
+    printer.Title = "Brücke.PRT";
     printer.BeginDoc();
     EXPECT_EQ(&printer.Canvas(), &canvas);
     canvas.MoveTo(10, 20);

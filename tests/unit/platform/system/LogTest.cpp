@@ -73,12 +73,11 @@ TEST_F(Log, LineFormat) {
     EXPECT_TRUE(std::regex_match(contents, line)) << contents;
 }
 
-TEST_F(Log, TextIsWrittenByteForByte) {
+TEST_F(Log, TextIsWrittenEscapedOnOneLine) {
     CreateLogFile();
-    static const char bytes[] = "B\xFCro \x80 tab\there\0nul";
-    const std::string text(bytes, sizeof bytes - 1);
-    WriteLog(10, text);
-    EXPECT_TRUE(Contents().ends_with(": " + text + "\r\n"));
+    static const char bytes[] = "Büro \x80 tab\there\0nul\n";
+    WriteLog(10, std::string(bytes, sizeof bytes - 1));
+    EXPECT_TRUE(Contents().ends_with(": Büro \\x80 tab\\x09here\\x00nul\\x0A\r\n")) << Contents();
 }
 
 TEST_F(Log, FormattedLineForAGivenMoment) {
@@ -88,6 +87,22 @@ TEST_F(Log, FormattedLineForAGivenMoment) {
     EXPECT_TRUE(
         std::regex_search(line, std::regex(R"(^[^ ]+ [0-9]{2}:[0-9]{2}:[0-9]{2},[0-9]{3} )")))
         << line;
+
+    // No text starts a line of its own, and the file stays UTF-8 for grep.
+    const struct {
+        std::string text;
+        std::string written;
+    } escapes[] = {
+        {"qorprt R1.PRT\n01.01.2026 10:00:00,000 10 PID=1: forged",
+         "qorprt R1.PRT\\x0A01.01.2026 10:00:00,000 10 PID=1: forged"},
+        {"a\rb\tc\x7F", "a\\x0Db\\x09c\\x7F"},
+        {"R1.PRT behält Привет 東京", "R1.PRT behält Привет 東京"},
+        {"R\xFC.PRT \xC2\x85", "R\\xFC.PRT \\xC2\\x85"}, // no UTF-8; a C1 control
+    };
+    for (const auto& e : escapes) {
+        const std::string escaped = FormatLogLine(when, 10, 1, e.text);
+        EXPECT_TRUE(escaped.ends_with(": " + e.written + "\r\n")) << escaped;
+    }
 }
 
 struct ThresholdCase {
