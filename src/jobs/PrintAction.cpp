@@ -5,6 +5,7 @@
 #include "jobs/PrinterTarget.h"
 #include "platform/printing/Printer.h"
 #include "platform/system/Errors.h"
+#include "platform/system/Files.h"
 #include "platform/system/Log.h"
 #include "platform/text/Encoding.h"
 
@@ -69,7 +70,8 @@ RenderResult AusdruckClick(JobSettings& job, PrinterProperties& properties, Prin
     }
     printer.Refresh();
     state.pageCounter = 1;
-    printer.Title = job.PRTfile;
+    // A name the launcher wrote as a URL is titled by the file it names.
+    printer.Title = FileSystemPath(job.PRTfile);
     PrinterTarget target(printer, properties, job, scratch);
     RenderContext ctx{state, job, pdf, nullptr, {}};
     return RenderDocument(printer.Canvas(), ctx, target, job.PRTfile, true);

@@ -8,10 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace qorprt {
 namespace {
@@ -205,6 +207,54 @@ TEST_F(ProgramTest, TwentyStartsWithinASecondLoseNoJob) {
         EXPECT_TRUE(fs::exists(dir.File("J" + std::to_string(i) + ".PRD"))) << i;
     service.Signal(SIGTERM);
     EXPECT_EQ(service.Wait(20s).exitCode, 0);
+}
+
+// Any name the file system holds can be printed and names its PDF; what is no file is refused
+// without ever blocking the program, and a missing file given by its full path is a file, not a
+// run of options.
+TEST_F(ProgramTest, FilesOfAnyNameArePrintedAndNothingElseIsRead) {
+    const std::string invoice = test::ReadAll(dir.File("R4711.PRT"));
+    fs::create_directories(dir.File("Xaver"));
+    struct Case {
+        std::string file;   // created in the test's folder, unless missing or a pipe
+        std::string arg;    // how the client names it
+        bool fifo = false;
+        bool missing = false;
+        std::string logged; // a level-10 line holds this
+    } cases[] = {
+        {"Счёт 4711.PRT", "Счёт 4711.PRT", false, false, ""},
+        {"東京.PRT", dir.File("東京.PRT"), false, false, ""},
+        {"Rechnung \"1\".PRT", dir.File("Rechnung \"1\".PRT"), false, false, ""},
+        {"Xaver/R1.PRT", dir.File("Xaver/R1.PRT"), false, false, ""},
+        {"R2.PRT", dir.File("R2.PRT"), false, true, " wurde nicht gedruckt und behält seinen Namen."},
+        {"pipe.PRT", "pipe.PRT", true, false, ": RenderDocument: pipe.PRT ist eine benannte Pipe"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        if (c.fifo)
+            ASSERT_EQ(::mkfifo(dir.File(c.file).c_str(), 0600), 0);
+        else if (!c.missing)
+            dir.Write(c.file, invoice);
+        for (const fs::path& pdf : Pdfs())
+            fs::remove(pdf);
+        const test::ProgramResult run = Run({c.arg, "/PQorPrt PDF", "/X"}, 30s);
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        const std::string stem = c.file.substr(0, c.file.size() - 1);
+        const bool printed = c.logged.empty();
+        EXPECT_EQ(fs::exists(dir.File(stem + "D")), printed);
+        EXPECT_EQ(fs::exists(dir.File(stem + "T")), !printed && !c.missing);
+        const std::vector<fs::path> pdfs = Pdfs();
+        ASSERT_EQ(pdfs.size(), printed ? 1u : 0u);
+        std::string pdfName = fs::path(c.file).filename().string() + ".pdf";
+        std::replace(pdfName.begin(), pdfName.end(), '"', '_'); // as on every desktop
+        if (printed) EXPECT_EQ(pdfs[0].filename().string(), pdfName);
+        else
+            EXPECT_TRUE(Contains(program.Log(), " 10 PID=")) << program.Log();
+        EXPECT_TRUE(Contains(program.Log(), printed ? ": EndDoc: " : c.logged)) << program.Log();
+        EXPECT_FALSE(Contains(program.Log(), "Meldung ohne Bildschirm")) << "no usage text";
+        program.EnableLog();
+    }
 }
 
 } // namespace

@@ -230,7 +230,13 @@ std::string PdfFileStem(std::string_view title) {
         if (u < 0x20 || u == 0x7F || std::strchr("/\\:*?\"<>|", c)) c = '_';
     }
     if (t.empty() || t == "." || t == "..") return "Dokument";
-    if (t.size() > 200) t.resize(200); // room for the counter and the extension
+    if (t.size() > 200) {
+        // Room for the counter and the extension, cut between two UTF-8 characters.
+        size_t cut = 200;
+        while (cut > 0 && (static_cast<unsigned char>(t[cut]) & 0xC0u) == 0x80u)
+            --cut;
+        t.resize(cut);
+    }
     return t;
 }
 
