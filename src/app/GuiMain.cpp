@@ -28,6 +28,7 @@ int RunGui(int argc, char** argv, const std::string& fullCommandLine) {
         QApplication::setQuitOnLastWindowClosed(false);
         InstanceOptions options;
         options.interactive = !ReportHeadless();
+        options.screen = options.interactive;
         RunningInstance instance(options);
 
         // SIGTERM and SIGINT end the program as "Beenden" does, between two events.

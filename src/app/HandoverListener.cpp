@@ -20,8 +20,7 @@ HandoverListener::HandoverListener(TitleProvider title, MessageHandler handler, 
                : Expected<std::unique_ptr<WindowEndpoint>>(folder.failure());
     if (!endpoint) {
         error_ = endpoint.error();
-        WriteLog(10, "Start: keine Übergabe von Aufträgen möglich: " +
-                         error_);
+        WriteLog(10, "Start: keine Übergabe von Aufträgen möglich: " + error_);
         return;
     }
     endpoint_ = std::move(*endpoint);

@@ -1,7 +1,7 @@
 #include "app/QtMessageBoxes.h"
 
-#include "platform/text/QtText.h"
 #include "platform/system/Log.h"
+#include "platform/text/QtText.h"
 
 #include <QMessageBox>
 

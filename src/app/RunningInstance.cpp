@@ -139,7 +139,7 @@ int64_t RunningInstance::TakeHandedOverJob(const std::string& commandLine, uint6
     jobs_.WidenScroll(ScrollWidthFor(bytes));
     WriteLog(8, "OnQorvaData: " + commandLine);
     // Without a screen a service shows nothing: the job timer takes the job (and gives it up).
-    if (jobs_.Count() == 1 && job_.Anzeige && (options_.interactive || serviceMode_ == 0)) {
+    if (jobs_.Count() == 1 && job_.Anzeige && (options_.screen || serviceMode_ == 0)) {
         jobs_.Select(0);
         job_.Aufruf = commandLine;
         RunJob(false);

@@ -31,6 +31,7 @@ class Spooler;
 struct InstanceOptions {
     Spooler* spooler = nullptr; // null: the machine's printers (CUPS and the PDF printer)
     bool interactive = true;    // message boxes can be shown and answered
+    bool screen = true;         // a job can be shown to somebody
     JobTimers::Timing timing;
     int printerWaitRounds = 10; // DoJob's waits for a printer that is still printing
     std::chrono::milliseconds printerWait{2000};
@@ -105,7 +106,7 @@ public:
     void HideApplicationWindow() override;
     bool PrinterPrinting() override;
     void Terminate() override;
-    bool CanShowJobs() override { return options_.interactive; }
+    bool CanShowJobs() override { return options_.screen; }
 
     // TrayHost
     bool MainWindowVisible() override;

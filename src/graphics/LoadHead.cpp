@@ -9,7 +9,6 @@
 #include "platform/text/Numbers.h"
 #include "platform/text/Strings.h"
 
-
 #include <filesystem>
 #include <system_error>
 
@@ -41,8 +40,7 @@ std::string ExtensionUpper(const std::string& name) {
 std::string LocalCopy(const std::string& name) {
     std::error_code ec;
     const fs::path local = fs::path("BFB") / FsPath(name).filename();
-    const std::string localName =
-        "BFB/" + FsPath(name).filename().string();
+    const std::string localName = "BFB/" + FsPath(name).filename().string();
     if (Exists(name)) {
         const auto named = fs::last_write_time(FsPath(name), ec);
         const bool stale =

@@ -125,8 +125,8 @@ bool MarkPrinted(const std::string& prtFile) {
     const std::string reason = std::strerror(errno);
     WriteLog(10, "DoJob: " + names.printed + " konnte nicht in " + names.marked +
                      " umbenannt werden: " + reason);
-    NoticeFailure(names.printed, "gedruckt, aber nicht in " + names.marked +
-                                     " umbenannt: " + reason);
+    NoticeFailure(names.printed,
+                  "gedruckt, aber nicht in " + names.marked + " umbenannt: " + reason);
     return false;
 }
 

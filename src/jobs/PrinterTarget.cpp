@@ -41,8 +41,7 @@ void PrinterTarget::SwitchBin(int32_t binCode) {
     try {
         printer_.SetPrinter(properties_.PrinterName, "WINSPOOL", "", nullptr);
     } catch (const std::exception& e) {
-        WriteLog(10, "SwitchBin: Prntr->SetPrinter: " + ExceptionClassName(e) + " - " +
-                         e.what());
+        WriteLog(10, "SwitchBin: Prntr->SetPrinter: " + ExceptionClassName(e) + " - " + e.what());
     }
     printer_.Refresh();
 }

@@ -255,7 +255,8 @@ void RecordingPdfEngine::SetPictureLossless(int32_t doc, int32_t on) {
 
 double RecordingPdfEngine::PlacePicture(int32_t doc, double x, double y, double right,
                                         double bottom, const std::string& fileName) {
-    Note("PlacePicture" + Ints({doc}) + Numbers({x, y, right, bottom}) + " " + trace::Quoted(fileName));
+    Note("PlacePicture" + Ints({doc}) + Numbers({x, y, right, bottom}) + " " +
+         trace::Quoted(fileName));
     if (Find(doc)) Trace("pdf picture" + Numbers({x, y}) + Text(fileName));
     return y;
 }

@@ -5,9 +5,9 @@
 #include "graphics/TextRun.h"
 #include "platform/canvas/BitmapCanvas.h"
 #include "platform/system/Files.h"
-#include "platform/text/Encoding.h"
 #include "platform/system/Log.h"
 #include "platform/system/Registry.h"
+#include "platform/text/Encoding.h"
 #include "platform/text/Strings.h"
 #include "render/LineInterpreter.h"
 #include "render/PreviewSizing.h"
@@ -153,8 +153,7 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
             // program for good. Such a job is one whose file cannot be opened.
             if (reason != kMissingFile) WriteLog(10, "RenderDocument: " + asked + " " + reason);
             if (!printing)
-                host.ShowOpenError("Datei " + fileName +
-                                   " konnte nicht geöffnet werden!");
+                host.ShowOpenError("Datei " + fileName + " konnte nicht geöffnet werden!");
             return RenderResult::NotOpened;
         }
         ctx.job.PRTfile = fileName;
@@ -191,8 +190,7 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
         }
         WriteLog(8, "EndDoc: " + fileName);
         if (ctx.spoolFailed) {
-            WriteLog(10,
-                     "EndDoc: Druckauftrag für " + fileName + " wurde vom Spooler abgelehnt.");
+            WriteLog(10, "EndDoc: Druckauftrag für " + fileName + " wurde vom Spooler abgelehnt.");
             return RenderResult::SpoolFailed;
         }
     } else {

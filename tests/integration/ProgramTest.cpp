@@ -126,8 +126,8 @@ TEST_F(ProgramTest, AJobItsQueueRefusesKeepsItsName) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(fs::exists(dir.File("R4711.PRT")));
     EXPECT_FALSE(fs::exists(dir.File("R4711.PRD")));
-    EXPECT_TRUE(Contains(program.Log(),
-                         ": DoJob: R4711.PRT wurde nicht gedruckt und behält seinen Namen."))
+    EXPECT_TRUE(
+        Contains(program.Log(), ": DoJob: R4711.PRT wurde nicht gedruckt und behält seinen Namen."))
         << program.Log();
 }
 
@@ -154,6 +154,9 @@ TEST_F(ProgramTest, TheServiceTakesHandedOverJobsSurvivesABadOneAndEndsOnSigterm
                    !fs::is_empty(runtime.Path() + "/qorprt");
         },
         20s));
+    // A job to show comes first: without a screen it cannot be, and must not hold up the rest.
+    dir.Write("SHOW.PRT", "\t\t\t\tAnsehen\r\n");
+    EXPECT_EQ(Run({"SHOW.PRT", "/PQorPrt PDF"}, 10s).exitCode, 0);
     const std::vector<std::string> jobs = {"A.PRT", "B.PRT", "BAD.PRT", "C.PRT"};
     for (const std::string& job : jobs) {
         dir.Write(job, job == "BAD.PRT" ? "\t\t\t\tA\r\n\t\t\tPDF Spx\tB\r\n"
@@ -170,8 +173,13 @@ TEST_F(ProgramTest, TheServiceTakesHandedOverJobsSurvivesABadOneAndEndsOnSigterm
         << program.Log();
     EXPECT_EQ(Pdfs().size(), 3u);
     EXPECT_TRUE(fs::exists(dir.File("BAD.PRT")));
+    EXPECT_TRUE(fs::exists(dir.File("SHOW.PRT")));
     const std::string log = program.Log();
     const std::string pid = std::to_string(service.Pid());
+    EXPECT_TRUE(Contains(log, " 10 PID=" + pid + ": OnJobTimer: " + program.Executable() +
+                                  " SHOW.PRT /P\"QorPrt PDF\" kann ohne Bildschirm nicht angezeigt "
+                                  "werden und wird nicht gedruckt."))
+        << log;
     for (const std::string& job : jobs)
         EXPECT_TRUE(Contains(log, " 8 PID=" + pid + ": OnQorvaData: " + program.Executable() + " " +
                                       job + " /P\"QorPrt PDF\" /X"))
@@ -216,8 +224,8 @@ TEST_F(ProgramTest, FilesOfAnyNameArePrintedAndNothingElseIsRead) {
     const std::string invoice = test::ReadAll(dir.File("R4711.PRT"));
     fs::create_directories(dir.File("Xaver"));
     struct Case {
-        std::string file;   // created in the test's folder, unless missing or a pipe
-        std::string arg;    // how the client names it
+        std::string file; // created in the test's folder, unless missing or a pipe
+        std::string arg;  // how the client names it
         bool fifo = false;
         bool missing = false;
         std::string logged; // a level-10 line holds this
@@ -226,7 +234,8 @@ TEST_F(ProgramTest, FilesOfAnyNameArePrintedAndNothingElseIsRead) {
         {"東京.PRT", dir.File("東京.PRT"), false, false, ""},
         {"Rechnung \"1\".PRT", dir.File("Rechnung \"1\".PRT"), false, false, ""},
         {"Xaver/R1.PRT", dir.File("Xaver/R1.PRT"), false, false, ""},
-        {"R2.PRT", dir.File("R2.PRT"), false, true, " wurde nicht gedruckt und behält seinen Namen."},
+        {"R2.PRT", dir.File("R2.PRT"), false, true,
+         " wurde nicht gedruckt und behält seinen Namen."},
         {"pipe.PRT", "pipe.PRT", true, false, ": RenderDocument: pipe.PRT ist eine benannte Pipe"},
     };
     for (const Case& c : cases) {
@@ -248,7 +257,8 @@ TEST_F(ProgramTest, FilesOfAnyNameArePrintedAndNothingElseIsRead) {
         ASSERT_EQ(pdfs.size(), printed ? 1u : 0u);
         std::string pdfName = fs::path(c.file).filename().string() + ".pdf";
         std::replace(pdfName.begin(), pdfName.end(), '"', '_'); // as on every desktop
-        if (printed) EXPECT_EQ(pdfs[0].filename().string(), pdfName);
+        if (printed)
+            EXPECT_EQ(pdfs[0].filename().string(), pdfName);
         else
             EXPECT_TRUE(Contains(program.Log(), " 10 PID=")) << program.Log();
         EXPECT_TRUE(Contains(program.Log(), printed ? ": EndDoc: " : c.logged)) << program.Log();

@@ -1,6 +1,5 @@
 #include "platform/system/DateTime.h"
 
-
 #include <clocale>
 #include <cstdio>
 #include <ctime>

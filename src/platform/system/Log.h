@@ -9,10 +9,11 @@ namespace qorprt {
 
 // Appends one line to the log file "qorprt.log" (see LogFilePath), but only when that file exists
 // (it is never created). Line: short date, time "hh:mm:ss,zzz", level, " PID=" and process id, ":
-// ", the text (UTF-8; control characters and bytes that are no UTF-8 as \xNN), CR LF; written with a single append so that lines
-// of several processes never mix. Levels below 10 are dropped when they are below the threshold,
-// read afresh on every call from the registered threshold text (8 when it is no integer); before a
-// threshold source is registered every line is written. Never throws and never reports failure.
+// ", the text (UTF-8; control characters and bytes that are no UTF-8 as \xNN), CR LF; written with
+// a single append so that lines of several processes never mix. Levels below 10 are dropped when
+// they are below the threshold, read afresh on every call from the registered threshold text (8
+// when it is no integer); before a threshold source is registered every line is written. Never
+// throws and never reports failure.
 void WriteLog(int32_t level, std::string text) noexcept;
 
 // Registers the text that holds the log threshold (the main window's LogLevel edit); the text

@@ -19,8 +19,8 @@ inline std::string QStringToUtf8(const QString& text) {
     return text.toStdString();
 }
 
-// A PRT file's 8-bit Windows-1252 texts (its lines, its font names) in Qt's strings and back (header only: the Qt-free core
-// library never includes it).
+// A PRT file's 8-bit Windows-1252 texts (its lines, its font names) in Qt's strings and back
+// (header only: the Qt-free core library never includes it).
 inline QString AnsiToQString(std::string_view ansi) {
     return QString::fromStdU16String(Cp1252ToUtf16(ansi));
 }
