@@ -210,9 +210,15 @@ TEST_F(ProgramTest, TwentyStartsWithinASecondLoseNoJob) {
     }
     for (auto& start : starts)
         EXPECT_EQ(start->Wait(20s).exitCode, 0);
-    EXPECT_TRUE(test::WaitFor([&] { return Pdfs().size() == 20; }, 60s)) << Pdfs().size();
-    for (int i = 0; i < 20; ++i)
-        EXPECT_TRUE(fs::exists(dir.File("J" + std::to_string(i) + ".PRD"))) << i;
+    // A job's PDF is there a moment before its file is renamed: wait for both.
+    const auto renamed = [&] {
+        int count = 0;
+        for (int i = 0; i < 20; ++i)
+            count += fs::exists(dir.File("J" + std::to_string(i) + ".PRD")) ? 1 : 0;
+        return count;
+    };
+    EXPECT_TRUE(test::WaitFor([&] { return Pdfs().size() == 20 && renamed() == 20; }, 60s))
+        << Pdfs().size() << " PDFs, " << renamed() << " renamed";
     service.Signal(SIGTERM);
     EXPECT_EQ(service.Wait(20s).exitCode, 0);
 }

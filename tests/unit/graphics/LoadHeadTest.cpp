@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QImage>
 
 namespace qorprt {
@@ -68,6 +70,14 @@ TEST_F(LoadHeadTest, MissingFilesAndTheBmpFallback) {
     LoadHead(h.canvas, h.ctx, dir.File("fehlt.png"), 0, 0, false);
     EXPECT_NE(Log().find("9 PID="), std::string::npos);
     EXPECT_NE(Log().find(": LoadHead: '" + dir.File("fehlt.png") + "' existiert nicht.\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(h.canvas.Operations().empty());
+    // A named pipe would block the reader for good: refused, with the reason.
+    ASSERT_EQ(::mkfifo(dir.File("pipe.png").c_str(), 0600), 0);
+    LoadHead(h.canvas, h.ctx, dir.File("pipe.png"), 0, 0, false);
+    EXPECT_NE(Log().find(" 10 PID="), std::string::npos);
+    EXPECT_NE(Log().find(": LoadHead: '" + dir.File("pipe.png") +
+                         "' ist eine benannte Pipe, keine Datei\r\n"),
               std::string::npos);
     EXPECT_TRUE(h.canvas.Operations().empty());
     // A GIF that is not there is replaced by the BMP of the same name.
