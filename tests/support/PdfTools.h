@@ -23,6 +23,7 @@ std::string PdfInfoValue(const std::string& pdf, const std::string& key);
 struct WordBox {
     std::string text;
     double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+    bool operator==(const WordBox&) const = default;
 };
 // The words of the first page, in reading order.
 std::vector<WordBox> PdfWords(const std::string& pdf);
