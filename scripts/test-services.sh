@@ -42,8 +42,11 @@ qorprt_add_tray_queue() {
 qorprt_start_ipp_printer() {
     command -v ippeveprinter >/dev/null 2>&1 || { qorprt_cups_log "no ippeveprinter"; return 1; }
     local root=$QORPRT_TEST_ROOT i
-    if ! [ -S /run/dbus/system_bus_socket ] && command -v dbus-daemon >/dev/null 2>&1; then
+    if ! dbus-send --system --dest=org.freedesktop.DBus --print-reply /org/freedesktop/DBus \
+        org.freedesktop.DBus.GetId >/dev/null 2>&1 && command -v dbus-daemon >/dev/null 2>&1; then
+        # A socket nobody answers on is left over from a bus that died.
         mkdir -p /run/dbus 2>/dev/null
+        rm -f /run/dbus/system_bus_socket /run/dbus/pid
         QORPRT_DBUS_PID=$(dbus-daemon --system --fork --print-pid 2>/dev/null | head -1) ||
             QORPRT_DBUS_PID=
         export QORPRT_DBUS_PID
@@ -209,7 +212,7 @@ stop_test_services() {
     fi
     if [ -n "${QORPRT_DBUS_PID:-}" ]; then
         kill "$QORPRT_DBUS_PID" 2>/dev/null || true
-        rm -f /run/dbus/pid
+        rm -f /run/dbus/pid /run/dbus/system_bus_socket
         unset QORPRT_DBUS_PID
     fi
     if [ -n "${QORPRT_CUPSD_PID:-}" ]; then
