@@ -367,7 +367,7 @@ void Printer::TakeUpDevMode() {
 PrintableMargins Printer::Unprintable() {
     TakeUpDevMode();
     const int32_t dpi = *dpi_;
-    const PaperMargins& m = *margins_;
+    const PaperMargins m = margins_.value_or(PaperMargins{});
     // Landscape turns the paper a quarter turn anticlockwise, as IPP's landscape does: the
     // page's left edge is the paper's bottom edge, its top edge the paper's left edge.
     if (Landscape(*devMode_))
