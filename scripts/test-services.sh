@@ -8,6 +8,11 @@
 #   qorprt-pcl  generic PCL (seven input slots; duplexer installed)
 #   qorprt-ps2  generic PostScript, deleted by the tests to check a vanished printer
 #   qorprt-tray generic PostScript whose Cassette slot is the lower tray (bins 7, 2, 4: no bin 1)
+#   qorprt-ipp  driverless (lpadmin -m everywhere) on CUPS's IPP Everywhere printer ippeveprinter,
+#               listening on loopback only; it keeps every document it receives in
+#               QORPRT_TEST_IPP_SPOOL. ippeveprinter needs DNS-SD: the system D-Bus and
+#               avahi-daemon are started when they do not run yet (and stopped again only then).
+#               Without them the queue is missing and its tests skip.
 #
 # A small file system (a 2 MiB tmpfs, QORPRT_TEST_SMALL_FS) for the tests of a full temporary
 # folder; mounting needs root, without it those tests skip.
@@ -30,6 +35,56 @@ qorprt_add_tray_queue() {
         lpadmin -p qorprt-tray -E -v "file://$QORPRT_TEST_OUT/qorprt-tray.out" \
             -P "$QORPRT_TEST_ROOT/tray.ppd" -o Option1=True &&
         lpstat -v qorprt-tray >/dev/null 2>&1
+}
+
+# Starts what ippeveprinter needs and ippeveprinter itself, and adds its queue. Quiet failure:
+# the queue's tests skip without it.
+qorprt_start_ipp_printer() {
+    command -v ippeveprinter >/dev/null 2>&1 || { qorprt_cups_log "no ippeveprinter"; return 1; }
+    local root=$QORPRT_TEST_ROOT i
+    if ! dbus-send --system --dest=org.freedesktop.DBus --print-reply /org/freedesktop/DBus \
+        org.freedesktop.DBus.GetId >/dev/null 2>&1 && command -v dbus-daemon >/dev/null 2>&1; then
+        # A socket nobody answers on is left over from a bus that died.
+        mkdir -p /run/dbus 2>/dev/null
+        rm -f /run/dbus/system_bus_socket /run/dbus/pid
+        QORPRT_DBUS_PID=$(dbus-daemon --system --fork --print-pid 2>/dev/null | head -1) ||
+            QORPRT_DBUS_PID=
+        export QORPRT_DBUS_PID
+    fi
+    if command -v avahi-daemon >/dev/null 2>&1 && ! avahi-daemon --check 2>/dev/null; then
+        avahi-daemon --daemonize --no-chroot 2>/dev/null && export QORPRT_AVAHI_STARTED=1
+        for i in $(seq 1 50); do
+            avahi-daemon --check 2>/dev/null && break
+            sleep 0.1
+        done
+    fi
+    avahi-daemon --check 2>/dev/null || { qorprt_cups_log "no avahi-daemon"; return 1; }
+    mkdir -p "$root/ipp-spool"
+    chmod 0777 "$root/ipp-spool"
+    # A port on loopback that nobody uses: another one when it is taken.
+    local port try up=0
+    for try in 1 2 3 4 5; do
+        port=$((20000 + RANDOM % 20000))
+        ippeveprinter -n localhost -p "$port" -k -d "$root/ipp-spool" \
+            -f application/pdf,image/pwg-raster "QorPrt IPP $$" >"$root/log/ippeveprinter.out" 2>&1 &
+        QORPRT_IPP_PID=$!
+        export QORPRT_IPP_PID
+        for i in $(seq 1 100); do
+            ipptool -q "ipp://localhost:$port/ipp/print" get-printer-attributes.test 2>/dev/null &&
+                up=1 && break
+            kill -0 "$QORPRT_IPP_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        [ $up = 1 ] && break
+        kill "$QORPRT_IPP_PID" 2>/dev/null
+        wait "$QORPRT_IPP_PID" 2>/dev/null
+        unset QORPRT_IPP_PID
+    done
+    [ $up = 1 ] || { qorprt_cups_log "ippeveprinter did not start"; return 1; }
+    lpadmin -p qorprt-ipp -E -v "ipp://localhost:$port/ipp/print" -m everywhere 2>&1 |
+        { grep -v 'deprecated' >&2 || true; }
+    lpstat -v qorprt-ipp >/dev/null 2>&1 || { qorprt_cups_log "no driverless queue"; return 1; }
+    export QORPRT_TEST_IPP_SPOOL="$root/ipp-spool"
 }
 
 start_test_services() {
@@ -134,6 +189,7 @@ EOF
         sleep 0.1
     done
     [ $ok = 1 ] || qorprt_cups_log "queues not accepting jobs"
+    qorprt_start_ipp_printer || qorprt_cups_log "driverless queue tests will be skipped"
 
     mkdir -p "$root/small"
     if mount -t tmpfs -o size=2m,mode=1777 qorprt-small "$root/small" 2>/dev/null; then
@@ -145,6 +201,20 @@ EOF
 }
 
 stop_test_services() {
+    if [ -n "${QORPRT_IPP_PID:-}" ]; then
+        kill "$QORPRT_IPP_PID" 2>/dev/null || true
+        wait "$QORPRT_IPP_PID" 2>/dev/null || true
+        unset QORPRT_IPP_PID QORPRT_TEST_IPP_SPOOL
+    fi
+    if [ -n "${QORPRT_AVAHI_STARTED:-}" ]; then
+        avahi-daemon --kill 2>/dev/null || true
+        unset QORPRT_AVAHI_STARTED
+    fi
+    if [ -n "${QORPRT_DBUS_PID:-}" ]; then
+        kill "$QORPRT_DBUS_PID" 2>/dev/null || true
+        rm -f /run/dbus/pid /run/dbus/system_bus_socket
+        unset QORPRT_DBUS_PID
+    fi
     if [ -n "${QORPRT_CUPSD_PID:-}" ]; then
         local i
         kill "$QORPRT_CUPSD_PID" 2>/dev/null || true

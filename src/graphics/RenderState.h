@@ -3,6 +3,7 @@
 #include "pdf/TextAttributes.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace qorprt {
@@ -11,6 +12,7 @@ namespace qorprt {
 struct AttributeMemory {
     AttributeCounters counters = kPageStartCounters;
     std::string fontName;
+    std::optional<std::string> pdfFontTaken;
 };
 
 // The state of the line interpreter that lives from line to line. Positions are layout units:
@@ -20,6 +22,10 @@ struct RenderState {
     AttributeCounters counters = kPageStartCounters;
     int32_t fontSize = 10;   // points, as the font rule last computed it
     std::string currentFont; // the font the attributes apply to when condensed is off
+    // The PDF's font rule takes over the engine's font name (such as "Courier" for "Courier
+    // New") where it differs: it stands for the current font in the PDF until the PRT file
+    // chooses a font again, and never reaches the printed page.
+    std::optional<std::string> pdfFontTaken;
     std::string fixedFont = "Courier New";
     std::string narrowFont = "Arial Narrow";
     std::string pdf417Font; // empty: no PDF417 font installed
@@ -43,6 +49,11 @@ struct RenderState {
     int16_t pageCounter = 1; // pages begun in the current printer document
 
     bool On(Attribute a) const { return counters[a] != 0; }
+    // The font name the PRT file chose, for the printed page and the PDF alike.
+    void SetCurrentFont(const std::string& name) {
+        currentFont = name;
+        pdfFontTaken.reset();
+    }
 };
 
 } // namespace qorprt

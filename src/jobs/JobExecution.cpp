@@ -6,6 +6,7 @@
 #include "jobs/PrintAction.h"
 #include "jobs/PrinterProperties.h"
 #include "jobs/UsageText.h"
+#include "pdf/PdfOutput.h"
 #include "platform/printing/Printer.h"
 #include "platform/printing/Spooler.h"
 #include "platform/system/Errors.h"
@@ -63,9 +64,16 @@ bool DirectPrint(JobEnvironment& env, bool minimise) {
     const RenderResult result = AusdruckClick(job, env.properties, env.printer, env.state, env.pdf,
                                               env.host.ScratchCanvas());
     // Only a job whose every document the spooler accepted counts as printed; any other keeps
-    // its name, so that it can be printed again.
-    if (result == RenderResult::Rendered) {
+    // its name, so that it can be printed again. A job that asked for its PDF files only counts
+    // as done when it got them all; a printed job whose archive failed was printed all the same
+    // (the failure was logged and reported where it happened).
+    const bool pdfMissing = job.NoPrint && !env.pdf.unwritten.empty();
+    if (result == RenderResult::Rendered && !pdfMissing) {
         MarkPrinted(job.PRTfile);
+    } else if (pdfMissing) {
+        WriteLog(10, "DoJob: " + job.PRTfile +
+                         " hat seine PDF-Datei nicht erhalten und behält "
+                         "seinen Namen.");
     } else {
         WriteLog(10, "DoJob: " + job.PRTfile + " wurde nicht gedruckt und behält seinen Namen.");
     }

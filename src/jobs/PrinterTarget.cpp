@@ -57,4 +57,8 @@ int32_t PrinterTarget::WindowsVersion() {
     return WindowsVersionNumber();
 }
 
+Point PrinterTarget::PrinterOffset() {
+    return printer_.PhysicalOffset();
+}
+
 } // namespace qorprt

@@ -28,7 +28,7 @@ public:
     void ShowOpenError(const std::string& message) override;
     PrintTarget* Printer() override { return this; }
     BitmapCanvas* ScratchCanvas() override { return scratch_; }
-    Point PrinterOffset() override { return {}; }
+    Point PrinterOffset() override;
     int32_t WindowsVersion() override;
 
 private:

@@ -28,6 +28,9 @@ public:
     virtual int32_t WriteDocument(int32_t doc, const std::string& fileName) = 0;
     // Closes the document; its handle is invalid afterwards.
     virtual void CloseDocument(int32_t doc) = 0;
+    // Why the last WriteDocument wrote no file (UTF-8), for the user; empty when the engine
+    // cannot tell. Not an operation the layer passes values to.
+    virtual std::string WriteError() const { return {}; }
     virtual void NewPage(int32_t doc) = 0;
 
     // Document set-up.

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "pdf/TextAttributes.h"
+#include "platform/system/Expected.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qorprt {
 
@@ -16,6 +18,8 @@ public:
     // resolution); 0 on failure.
     virtual int32_t BeginDoc(int32_t dpi) = 0;
     virtual int32_t EndDoc(int32_t doc, const std::string& fileName, bool show) = 0;
+    // Whether the last EndDoc wrote its file, or why not (UTF-8): EndDoc reports 1 either way.
+    virtual Status LastEndDoc() const { return Ok(); }
     // Closes a document without writing it: the job it belongs to failed half way.
     virtual void Discard(int32_t doc) = 0;
     virtual void NewPage(int32_t doc) = 0;
@@ -38,6 +42,8 @@ public:
 struct PdfState {
     PdfOutput* engine = nullptr; // null where no PDF output is available
     int32_t handle = 0;
+    // The PDF files the current print asked for and did not get (file-system paths, UTF-8).
+    std::vector<std::string> unwritten;
 
     bool Open() const { return handle != 0 && engine != nullptr; }
 };

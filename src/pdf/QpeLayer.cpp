@@ -83,6 +83,7 @@ int32_t QPE_EndDoc(Qpe& qpe, int32_t doc, const std::string& fileName, bool show
     e.SetFontEmbedding(doc, 1);
     e.SetFontSubsetting(doc, 1);
     if (e.WriteDocument(doc, fileName) == 1) {
+        qpe.lastEndDoc = Ok();
         if (show) {
             const std::string path = PdfFilePath(fileName);
             if (qpe.show)
@@ -92,6 +93,8 @@ int32_t QPE_EndDoc(Qpe& qpe, int32_t doc, const std::string& fileName, bool show
         }
     } else {
         WriteLog(10, "QPE_EndDoc: Error creating PDF file!");
+        const std::string why = e.WriteError();
+        qpe.lastEndDoc = Fail(why.empty() ? "Error creating PDF file!" : why);
     }
     e.CloseDocument(doc);
     return 1;

@@ -19,6 +19,7 @@ struct Qpe {
     PdfEngine& engine;
     ShowFile show;
     int32_t dpi = 600;
+    Status lastEndDoc = Ok(); // whether the last QPE_EndDoc wrote its file, or why not
 };
 
 // Device pixels of the printer canvas to engine units: 235 pixels at 600 dpi make one unit (not
@@ -50,6 +51,7 @@ public:
     int32_t EndDoc(int32_t doc, const std::string& fileName, bool show) override {
         return QPE_EndDoc(qpe_, doc, fileName, show);
     }
+    Status LastEndDoc() const override { return qpe_.lastEndDoc; }
     void Discard(int32_t doc) override;
     void NewPage(int32_t doc) override { QPE_NewPage(qpe_, doc); }
     int32_t Text(int32_t doc, int32_t x, int32_t y, const std::string& text) override {

@@ -3,6 +3,7 @@
 #include "pdf/ArchiveFile.h"
 #include "pdf/PdfFilePath.h"
 #include "platform/canvas/PictureFile.h"
+#include "platform/canvas/BarcodeFonts.h"
 #include "platform/canvas/QtCanvas.h"
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
@@ -47,6 +48,9 @@ constexpr qsizetype kMaxPendingGlyphs = 16384;
 
 constexpr const char* kCode128 = "Code 128";
 
+// See Document::BaselineDrop, in engine units.
+constexpr double kBaselineDrop = 60.0 / 235.0;
+
 QPageLayout LayoutFor(const PdfPageFormat& format) {
     const double width = format.widthMm > 0 ? format.widthMm : 210.0;
     const double height = format.heightMm > 0 ? format.heightMm : 297.0;
@@ -86,6 +90,10 @@ public:
         double pixelSize = 0;
         double ascent = 0;
         double height = 0;
+        // The underline's offset below the baseline and its thickness, as the printer canvas
+        // draws it.
+        double underlineOffset = 1;
+        double underlineThickness = 1;
         std::array<quint32, 256> glyphs{};
         std::array<int32_t, 256> advances{};
     };
@@ -153,24 +161,31 @@ public:
         if (pendingLines_.size() >= kMaxPendingLines) FlushLines();
         pendingLines_.push_back(line);
     }
-    // Text with its baseline's left end at `origin`. Blanks leave no ink and are left out unless
-    // underlined; the gaps read as blanks.
+    // Text with its baseline's left end at `origin`. Blanks leave no ink and are left out; the
+    // gaps read as blanks. An underline runs under the whole text, blanks included, as on paper.
     void AddText(const Realised& realised, QPointF origin, const std::string& text) {
         if (pendingFont_ != &realised || pendingGlyphs_.size() >= kMaxPendingGlyphs) FlushText();
-        const bool underline = realised.settings.underline;
         pendingFont_ = &realised;
         int64_t pen = 0;
         for (char c : text) {
             const auto byte = static_cast<unsigned char>(c);
-            if (underline || c != ' ') {
+            if (c != ' ') {
                 pendingGlyphs_.push_back(realised.glyphs[byte]);
                 pendingPositions_.push_back(origin + QPointF(static_cast<qreal>(pen), 0));
             }
             pen += realised.advances[byte];
         }
-        // The underline goes under the run's own glyphs, so such a run is drawn alone.
-        if (underline) FlushText();
+        if (realised.settings.underline && pen > 0)
+            pendingUnderlines_.push_back(QRectF(origin.x(), origin.y() + realised.underlineOffset,
+                                                static_cast<qreal>(pen),
+                                                realised.underlineThickness));
     }
+
+    // Where a text's baseline lies below the point it is placed at: a tenth of an inch of the
+    // printer page (60 pixels at 600 dpi, 60/235 units), for every font and size. The pieces of
+    // one line thus share their baseline, as on the printed page, and text moves down as far as
+    // the lines do, so that it keeps its place between the rules.
+    double BaselineDrop() const { return Device(kBaselineDrop); }
 
     void SetPenPixels(int32_t pixels) {
         FlushLines();
@@ -236,16 +251,19 @@ private:
         pendingLines_.clear();
     }
     void FlushText() {
-        if (pendingGlyphs_.isEmpty()) return;
-        UsePen(Qt::RoundCap, Qt::RoundJoin);
-        QGlyphRun run;
-        run.setRawFont(pendingFont_->raw);
-        run.setGlyphIndexes(pendingGlyphs_);
-        run.setPositions(pendingPositions_);
-        run.setUnderline(pendingFont_->settings.underline);
-        painter_.drawGlyphRun(QPointF(0, 0), run);
-        pendingGlyphs_.clear();
-        pendingPositions_.clear();
+        if (!pendingGlyphs_.isEmpty()) {
+            UsePen(Qt::RoundCap, Qt::RoundJoin);
+            QGlyphRun run;
+            run.setRawFont(pendingFont_->raw);
+            run.setGlyphIndexes(pendingGlyphs_);
+            run.setPositions(pendingPositions_);
+            painter_.drawGlyphRun(QPointF(0, 0), run);
+            pendingGlyphs_.clear();
+            pendingPositions_.clear();
+        }
+        for (const QRectF& underline : pendingUnderlines_)
+            painter_.fillRect(underline, Qt::black);
+        pendingUnderlines_.clear();
     }
     void UsePen(Qt::PenCapStyle cap, Qt::PenJoinStyle join) {
         const QPen pen(Qt::black, std::max(1, penPixels_), Qt::SolidLine, cap, join);
@@ -264,6 +282,7 @@ private:
     const Realised* pendingFont_ = nullptr;
     QList<quint32> pendingGlyphs_;
     QList<QPointF> pendingPositions_;
+    std::vector<QRectF> pendingUnderlines_;
     std::optional<QImage> picture_;
     std::string picturePath_;
     fs::file_time_type pictureStamp_{};
@@ -287,6 +306,14 @@ QtPdfEngine::Document::Realise(const FontSettings& settings) const {
     if (!r->raw.isValid()) return r; // no font at all: the text is not drawn
     r->ascent = r->raw.ascent();
     r->height = r->raw.ascent() + r->raw.descent();
+    // The printer canvas's underline: on the font's underline position, never touching the
+    // glyphs on the baseline, never leaving the cell (whole device pixels, as there).
+    const double thickness = std::max(1.0, std::round(r->raw.lineThickness()));
+    const double descent = std::round(r->raw.descent());
+    r->underlineOffset =
+        std::min(std::max(std::round(r->raw.underlinePosition() - thickness / 2.0), 1.0),
+                 std::max(1.0, descent - thickness));
+    r->underlineThickness = thickness;
     std::array<QChar, 256> chars;
     for (size_t i = 0; i < chars.size(); ++i)
         chars[i] = QChar(Cp1252ToUnicode(static_cast<unsigned char>(i)));
@@ -323,16 +350,22 @@ int32_t QtPdfEngine::OpenDocument(const std::string& title, uint32_t) {
 }
 
 int32_t QtPdfEngine::WriteDocument(int32_t doc, const std::string& fileName) {
+    writeError_.clear();
     const auto it = documents_.find(doc);
-    if (it == documents_.end()) return 0;
+    if (it == documents_.end()) {
+        writeError_ = "no open PDF document";
+        return 0;
+    }
     const std::optional<std::string> spool = it->second->Finish();
     if (!spool) {
         WriteLog(10, "WriteDocument: Das PDF-Dokument konnte nicht geschrieben werden.");
+        writeError_ = "the PDF document could not be drawn in " + QDir::tempPath().toStdString();
         return 0;
     }
     const Status written = WriteArchiveFile(*spool, PdfFilePath(fileName), it->second->info);
     if (!written) {
         WriteLog(10, "WriteDocument: " + written.error());
+        writeError_ = written.error();
         return 0;
     }
     return 1;
@@ -406,7 +439,8 @@ void QtPdfEngine::SetUnderline(int32_t doc, int32_t on) {
 double QtPdfEngine::MeasureText(int32_t doc, double, double y, double, double, const std::string&) {
     Document* d = Find(doc);
     if (!d) return 0;
-    d->lastBottom = y + d->Cm(d->Font().height);
+    const Document::Realised& font = d->Font();
+    d->lastBottom = y + d->Cm(d->BaselineDrop() - font.ascent + font.height);
     return d->lastBottom;
 }
 
@@ -416,15 +450,22 @@ double QtPdfEngine::PrintText(int32_t doc, double x, double y, double, double,
     Document* d = Find(doc);
     if (!d) return 0;
     const Document::Realised& font = d->Font();
-    d->lastBottom = y + d->Cm(font.height);
+    // Every text of a line stands on one baseline (see BaselineDrop).
+    const double baseline = d->Device(y) + d->BaselineDrop();
+    const bool code128 = d->font.name == kCode128 && painters_.code128;
+    const double ascent =
+        code128 ? BarcodeFontMetrics(BarcodeFont::Code128, font.pixelSize).ascent : font.ascent;
+    const double height =
+        code128 ? BarcodeFontMetrics(BarcodeFont::Code128, font.pixelSize).height : font.height;
+    d->lastBottom = d->Cm(baseline - ascent + height);
     if (text.empty()) return d->lastBottom;
-    const QPointF topLeft(d->Device(x), d->Device(y));
-    if (d->font.name == kCode128 && painters_.code128) {
-        painters_.code128(d->PaintWithLinePen(), topLeft, font.pixelSize, text);
+    if (code128) {
+        painters_.code128(d->PaintWithLinePen(), QPointF(d->Device(x), baseline - ascent),
+                          font.pixelSize, text);
         return d->lastBottom;
     }
     if (!font.raw.isValid()) return d->lastBottom;
-    d->AddText(font, QPointF(topLeft.x(), topLeft.y() + font.ascent), text);
+    d->AddText(font, QPointF(d->Device(x), baseline), text);
     return d->lastBottom;
 }
 

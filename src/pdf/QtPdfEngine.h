@@ -24,14 +24,17 @@ using PageFormatSource = std::function<PdfPageFormat()>;
 // paper. Every document is PDF/A-1b; it is drawn into a temporary file and becomes the named
 // file when it is written (see WriteArchiveFile).
 //
-// What it makes of the settings: text with its top-left corner at the given point in the fonts
+// What it makes of the settings: text standing on a baseline a tenth of an inch of the printer
+// page below the given point, whatever its font and size (the pieces of one line share their
+// baseline, as on the printed page), in the fonts
 // "Courier" (URW's Nimbus Mono PS), "Arial" and "Arial Narrow" (their Liberation twins) and any
-// other installed font, bold, italic, underline; boxes outlined with the pen and filled with the
-// fill colour unless transparent; pictures read from their file, placed at the picture
-// resolution and embedded losslessly when asked; the pen width in printer pixels; the document
-// information of the written file. Qt always compresses and embeds font subsets; the automatic
-// page break, the document mode, the job name, the units (always centimetres), the default
-// output rectangle and the object frame concern objects or windows this program never makes.
+// other installed font, bold, italic, underline (drawn as the printer canvas draws it); boxes
+// outlined with the pen and filled with the fill colour unless transparent; pictures read from
+// their file, placed at the picture resolution and embedded losslessly when asked; the pen width in
+// printer pixels; the document information of the written file. Qt always compresses and embeds
+// font subsets; the automatic page break, the document mode, the job name, the units (always
+// centimetres), the default output rectangle and the object frame concern objects or windows this
+// program never makes.
 class QtPdfEngine : public PdfEngine {
 public:
     // A painter not given: text in "Code 128" is drawn as ordinary text in whatever font stands
@@ -44,6 +47,7 @@ public:
     int32_t OpenDocument(const std::string& title, uint32_t flags) override;
     int32_t WriteDocument(int32_t doc, const std::string& fileName) override;
     void CloseDocument(int32_t doc) override;
+    std::string WriteError() const override { return writeError_; }
     void NewPage(int32_t doc) override;
     void SetAutoPageBreak(int32_t, int32_t) override {}
     void SetDocumentMode(int32_t, int32_t) override {}
@@ -102,6 +106,7 @@ private:
     BarcodePainters painters_;
     std::map<int32_t, std::unique_ptr<Document>> documents_;
     int32_t nextHandle_ = 1;
+    std::string writeError_;
 };
 
 } // namespace qorprt

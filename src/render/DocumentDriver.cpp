@@ -10,6 +10,7 @@
 #include "platform/text/Encoding.h"
 #include "platform/text/Strings.h"
 #include "render/LineInterpreter.h"
+#include "render/PageSteps.h"
 #include "render/PreviewSizing.h"
 
 #include <algorithm>
@@ -138,6 +139,7 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
     RenderState& st = ctx.state;
     st.pageOffset = 0;
     st.linePos = 0;
+    if (printing) ctx.pdf.unwritten.clear();
     if (!fileName.empty() && fileName.front() == '"') {
         fileName.erase(0, 1);
         if (!fileName.empty()) fileName.pop_back();
@@ -165,11 +167,10 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
     ctx.printerOffset = host.PrinterOffset();
     if (ctx.printer) {
         ctx.printer->BeginDoc();
-        if (!ctx.job.PDFname.empty())
-            ctx.pdf.handle = ctx.pdf.engine ? ctx.pdf.engine->BeginDoc(canvas.PixelsPerInch()) : 0;
+        if (!ctx.job.PDFname.empty()) BeginPdf(canvas, ctx);
     }
     ResetCanvas(canvas, ctx);
-    st.currentFont = st.fixedFont;
+    st.SetCurrentFont(st.fixedFont);
     canvas.SetFontName(st.fixedFont);
     ctx.scratch = host.ScratchCanvas();
     if (ctx.scratch) ctx.scratch->FillRect(ctx.scratch->ClipRect());
@@ -183,8 +184,7 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
         else if (!ctx.printer->EndDoc())
             ctx.spoolFailed = true;
         if (ctx.pdf.handle != 0) {
-            if (ctx.pdf.engine)
-                ctx.pdf.engine->EndDoc(ctx.pdf.handle, ctx.job.PDFname, ctx.job.ShowPdf);
+            EndPdf(ctx);
             ctx.job.PDFname.clear();
             ctx.pdf.handle = 0;
         }

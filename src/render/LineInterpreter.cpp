@@ -24,14 +24,28 @@ void ChangeCounter(int32_t& counter, int64_t delta) {
 }
 
 void SetFont(Canvas& canvas, RenderState& st, const std::string& name) {
-    st.currentFont = name;
+    st.SetCurrentFont(name);
     canvas.SetFontName(name);
 }
 
+// The PDF's font rule on the current font as the PDF sees it.
+void ApplyPdfFont(RenderContext& ctx, int32_t size) {
+    RenderState& st = ctx.state;
+    std::string font = st.pdfFontTaken.value_or(st.currentFont);
+    ctx.pdf.engine->Font(ctx.pdf.handle, size, st.counters, font);
+    if (font != st.currentFont)
+        st.pdfFontTaken = std::move(font);
+    else
+        st.pdfFontTaken.reset();
+}
+
 void ApplyFont(Canvas& canvas, RenderContext& ctx, int32_t size) {
-    SetTextFont(canvas, ctx.state, size);
-    if (ctx.pdf.Open())
-        ctx.pdf.engine->Font(ctx.pdf.handle, size, ctx.state.counters, ctx.state.currentFont);
+    RenderState& st = ctx.state;
+    // Condensed print takes over the canvas's font as the current font, for the PDF too.
+    const bool takesOver = st.On(kCondensed) && canvas.FontName() != st.narrowFont;
+    SetTextFont(canvas, st, size);
+    if (takesOver) st.pdfFontTaken.reset();
+    if (ctx.pdf.Open()) ApplyPdfFont(ctx, size);
 }
 
 struct ModeWord {
@@ -59,6 +73,7 @@ void ApplyCommandWords(Canvas& canvas, RenderContext& ctx, std::string_view comm
         // Only the font name the attributes apply to; the font rule below puts it on the canvas.
         st.counters = st.memory.counters;
         st.currentFont = st.memory.fontName;
+        st.pdfFontTaken = st.memory.pdfFontTaken;
     }
     if (Contains(command, "*")) {
         ResetCanvas(canvas, ctx);
@@ -86,8 +101,7 @@ void ApplyCommandWords(Canvas& canvas, RenderContext& ctx, std::string_view comm
     word("Cod", "Code 128");
     // The PDF takes the line's font too, not only from the next tag or line on: otherwise its
     // text would be a line behind the printed page in its fonts.
-    if (fontWord && ctx.pdf.Open())
-        ctx.pdf.engine->Font(ctx.pdf.handle, size, st.counters, st.currentFont);
+    if (fontWord && ctx.pdf.Open()) ApplyPdfFont(ctx, size);
     if (Contains(command, "PDF")) {
         SetFont(canvas, st, st.pdf417Font);
         const size_t sp = command.find("Sp");
@@ -246,7 +260,7 @@ void RenderLine(Canvas& canvas, RenderContext& ctx, std::string_view line, bool 
 
     LineRenderer(canvas, ctx, printing).Run(text, size);
 
-    if (Contains(command, "+Mem")) st.memory = {st.counters, st.currentFont};
+    if (Contains(command, "+Mem")) st.memory = {st.counters, st.currentFont, st.pdfFontTaken};
 }
 
 } // namespace qorprt

@@ -7,6 +7,8 @@
 #include "pdf/PdfFilePath.h"
 #include "platform/canvas/Canvas.h"
 #include "platform/text/Encoding.h"
+#include "platform/system/FailureNotice.h"
+#include "platform/system/Log.h"
 #include "platform/text/Numbers.h"
 #include "platform/text/Strings.h"
 
@@ -77,6 +79,13 @@ void BreakPrintedDocument(Canvas& canvas, RenderContext& ctx, std::string& text)
     LoadHead(canvas, ctx, ctx.job.HeadFile, 0, 0, true);
 }
 
+void PdfNotWritten(RenderContext& ctx, const std::string& reason) {
+    const std::string file = PdfFilePath(ctx.job.PDFname);
+    WriteLog(10, "PDF-Datei " + file + " wurde nicht geschrieben: " + reason);
+    NoticeFailure(file, reason);
+    ctx.pdf.unwritten.push_back(file);
+}
+
 void MarkPictureBottom(RenderState& st) {
     st.pictureBottom = Sat32(int64_t{st.pictureHeight / 5} + st.linePos + st.pageOffset);
 }
@@ -116,6 +125,19 @@ void PlaceInlinePicture(Canvas& canvas, RenderContext& ctx, std::string_view pat
     MarkPictureBottom(st);
 }
 
+void BeginPdf(Canvas& canvas, RenderContext& ctx) {
+    ctx.pdf.handle = ctx.pdf.engine ? ctx.pdf.engine->BeginDoc(canvas.PixelsPerInch()) : 0;
+    if (ctx.pdf.handle == 0) PdfNotWritten(ctx, "the PDF document could not be created");
+}
+
+void EndPdf(RenderContext& ctx) {
+    if (!ctx.pdf.Open()) return;
+    ctx.pdf.engine->EndDoc(ctx.pdf.handle, ctx.job.PDFname, ctx.job.ShowPdf);
+    ctx.pdf.handle = 0;
+    if (const Status written = ctx.pdf.engine->LastEndDoc(); !written)
+        PdfNotWritten(ctx, written.error());
+}
+
 void SwitchPdf(Canvas& canvas, RenderContext& ctx, std::string_view rawPath, bool show,
                bool printing) {
     const std::string path = PrtPath(rawPath);
@@ -124,13 +146,12 @@ void SwitchPdf(Canvas& canvas, RenderContext& ctx, std::string_view rawPath, boo
     // would write it twice and lose the first document.
     if (printing && PdfFilePath(path) != PdfFilePath(ctx.job.PDFname)) {
         ctx.job.ShowPdf = show;
-        if (ctx.pdf.Open())
-            ctx.pdf.engine->EndDoc(ctx.pdf.handle, ctx.job.PDFname, ctx.job.ShowPdf);
+        EndPdf(ctx);
         ctx.job.PDFname = path;
         if (path.size() < 2) {
             ctx.pdf.handle = 0;
         } else {
-            ctx.pdf.handle = ctx.pdf.engine ? ctx.pdf.engine->BeginDoc(canvas.PixelsPerInch()) : 0;
+            BeginPdf(canvas, ctx);
             LoadHead(canvas, ctx, ctx.job.HeadFile, 0, 0, printing);
         }
     }

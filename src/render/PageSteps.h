@@ -25,6 +25,13 @@ void PlaceCommandPicture(Canvas& canvas, RenderContext& ctx, std::string_view co
 // The inline picture tag at the current position.
 void PlaceInlinePicture(Canvas& canvas, RenderContext& ctx, std::string_view path, bool printing);
 
+// Begins a PDF document for the job's PDF file (`PDFname`) on the canvas's resolution. One that
+// cannot be begun is a file the job does not get: see EndPdf.
+void BeginPdf(Canvas& canvas, RenderContext& ctx);
+// Writes the open PDF document into `PDFname` and closes it. A file that was not written is
+// logged with the reason, reported for the user to see and remembered in ctx.pdf.unwritten.
+void EndPdf(RenderContext& ctx);
+
 // The PDF switch tag: "PDF=" (`show`) or "pdf=".
 void SwitchPdf(Canvas& canvas, RenderContext& ctx, std::string_view path, bool show, bool printing);
 

@@ -9,6 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <QColor>
+#include <QImage>
+
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -55,6 +59,22 @@ protected:
         return files;
     }
     bool Cups() const { return std::getenv("CUPS_SERVER") && std::getenv("QORPRT_TEST_OUT"); }
+    // The demo invoice on the PDF printer, with its archive PDF when `archive` names one; returns
+    // the printed PDF, moved out of the printer's folder to `as`.
+    std::string PrintDemo(const std::string& archive, const std::string& as) {
+        fs::copy_file(QORPRT_EXAMPLES "/R4711.PRT", dir.File("R4711.PRT"),
+                      fs::copy_options::overwrite_existing);
+        std::vector<std::string> args = {"R4711.PRT", "/PQorPrt PDF", "/Hletterhead.png", "/h8X7"};
+        if (!archive.empty()) args.push_back("/w" + archive);
+        args.push_back("/X");
+        const test::ProgramResult run = Run(args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        const auto pdfs = Pdfs();
+        EXPECT_EQ(pdfs.size(), 1u) << program.Log();
+        if (pdfs.size() != 1) return {};
+        fs::rename(pdfs[0], dir.File(as));
+        return dir.File(as);
+    }
 
     test::ProgramCopy program;
     test::TempDir dir;
@@ -272,6 +292,187 @@ TEST_F(ProgramTest, FilesOfAnyNameArePrintedAndNothingElseIsRead) {
         program.EnableLog();
     }
 }
+
+// A job counts as done only when its PDF files exist: one that asked for PDF output alone keeps
+// its name when it got none; a printed job whose archive failed was printed all the same. Either
+// way the file and the reason are logged.
+struct PdfFailureCase {
+    const char* name;
+    std::vector<std::string> args; // "{pdf}" stands for the PDF file
+    const char* prt;               // the PRT file's text; "{pdf}" as above
+    bool missingFolder;            // the PDF file's folder does not exist
+    bool printed;                  // the PDF printer prints a page
+};
+
+class PdfFailureTest : public ProgramTest, public ::testing::WithParamInterface<PdfFailureCase> {};
+
+std::string WithPdf(std::string text, const std::string& pdf) {
+    const size_t at = text.find("{pdf}");
+    return at == std::string::npos ? text : text.replace(at, 5, pdf);
+}
+
+TEST_P(PdfFailureTest, AJobIsDoneOnlyWithItsOutputs) {
+    const PdfFailureCase& c = GetParam();
+    const std::string pdf = dir.File(c.missingFolder ? "no/such/folder/R.pdf" : "R.pdf");
+    dir.Write("R.PRT", WithPdf(c.prt, pdf));
+    std::vector<std::string> args = {"R.PRT"};
+    for (const std::string& a : c.args)
+        args.push_back(WithPdf(a, pdf));
+    const test::ProgramResult run = Run(args);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const bool done = !c.missingFolder || c.printed;
+    EXPECT_EQ(fs::exists(dir.File("R.PRD")), done);
+    EXPECT_EQ(fs::exists(dir.File("R.PRT")), !done);
+    EXPECT_EQ(fs::exists(pdf), !c.missingFolder);
+    EXPECT_EQ(Pdfs().size(), c.printed ? 1u : 0u);
+    const std::string log = program.Log();
+    EXPECT_EQ(Contains(log, ": PDF-Datei " + pdf + " wurde nicht geschrieben: "), c.missingFolder)
+        << log;
+    EXPECT_EQ(Contains(log, ": DoJob: R.PRT hat seine PDF-Datei nicht erhalten und beh\xC3\xA4lt "
+                            "seinen Namen."),
+              !done)
+        << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Jobs, PdfFailureTest,
+    ::testing::Values(
+        PdfFailureCase{
+            "PdfOnlyIntoAMissingFolder", {"/P-", "/w{pdf}", "/X"}, "\t\t\t\tA\r\n", true, false},
+        PdfFailureCase{"PdfOnlyFromATagIntoAMissingFolder",
+                       {"/P-", "/X"},
+                       "\t\t\t\t<pdf={pdf}>A\r\n",
+                       true,
+                       false},
+        PdfFailureCase{"PrintedWithItsArchiveIntoAMissingFolder",
+                       {"/PQorPrt PDF", "/w{pdf}", "/X"},
+                       "\t\t\t\tA\r\n",
+                       true,
+                       true},
+        PdfFailureCase{"PdfOnlyWritten", {"/P-", "/w{pdf}", "/X"}, "\t\t\t\tA\r\n", false, false}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(ProgramTest, ThePrintedPageIsTheSameWithAndWithoutTheArchive) {
+    const std::string alone = PrintDemo("", "alone.pdf");
+    const std::string archive = dir.File("archive.pdf");
+    const std::string withArchive = PrintDemo(archive, "with.pdf");
+    ASSERT_FALSE(alone.empty());
+    ASSERT_FALSE(withArchive.empty());
+    EXPECT_EQ(test::PdfFonts(withArchive), test::PdfFonts(alone));
+    EXPECT_TRUE(test::PdfWords(withArchive) == test::PdfWords(alone));
+    // The archive still writes Courier where the printed page has Courier New.
+    EXPECT_TRUE(Contains(test::PdfFonts(archive), "NimbusMonoPS")) << test::PdfFonts(archive);
+    EXPECT_FALSE(Contains(test::PdfFonts(alone), "NimbusMonoPS")) << test::PdfFonts(alone);
+}
+
+TEST_F(ProgramTest, TheArchiveShowsThePrintedPageMovedAsAWhole) {
+    const std::string archive = dir.File("archive.pdf");
+    const std::string printed = PrintDemo(archive, "printed.pdf");
+    ASSERT_FALSE(printed.empty());
+    const auto paper = test::PdfWords(printed);
+    const auto pdf = test::PdfWords(archive);
+
+    // Words in the same font on both (Arial), in three sizes and on several lines, all move by
+    // the layer's offsets, 85 pixels right and 60 down at 600 dpi, so every piece of a line keeps
+    // its baseline. The engine's unit is the centimetre where the layer counts 235 pixels, so
+    // the archive is also half a percent larger.
+    const double unit = 72.0 / 235.0 / 2.54; // points of the archive per printer pixel
+    for (const char* word : {"Rechnung", "09.12.2026", "Kundennummer", "Seite", "Vielen"}) {
+        const test::WordBox p = test::FindWord(paper, word), a = test::FindWord(pdf, word);
+        ASSERT_GT(p.xMax, 0) << word;
+        EXPECT_NEAR(a.xMin, (p.xMin * 600 / 72 + 85) * unit, 0.2) << word;
+        EXPECT_NEAR(a.yMax, (p.yMax * 600 / 72 + 60) * unit, 0.2) << word;
+    }
+    // The 14-point line and the 10-point line below it stand apart, as on paper.
+    EXPECT_LE(test::FindWord(paper, "Rechnung").yMax, test::FindWord(paper, "Kundennummer").yMin);
+    EXPECT_LE(test::FindWord(pdf, "Rechnung").yMax, test::FindWord(pdf, "Kundennummer").yMin);
+
+    // The first line is underlined: the line runs under its first word, and not from the
+    // page's edge.
+    constexpr int kDpi = 144;
+    const test::GreyPage page = test::RenderPdfPage(archive, 1, kDpi);
+    ASSERT_GT(page.width, 0);
+    const test::WordBox w = test::FindWord(pdf, "Qorva");
+    ASSERT_GT(w.xMax, 0);
+    auto px = [](double pt) { return static_cast<int>(std::lround(pt * kDpi / 72.0)); };
+    int underline = -1;
+    for (int y = px((w.yMin + w.yMax) / 2); y <= px(w.yMax + 2) && underline < 0; ++y) {
+        int dark = 0;
+        for (int x = px(w.xMin); x < px(w.xMax); ++x)
+            dark += page.Dark(x, y) ? 1 : 0;
+        if (dark >= (px(w.xMax) - px(w.xMin)) * 9 / 10) underline = y;
+    }
+    ASSERT_GE(underline, 0) << "no underline under the word";
+    for (int x = 0; x < px(w.xMin) - 2; ++x)
+        EXPECT_FALSE(page.Dark(x, underline)) << x;
+}
+
+// Text at the margin column of a job without /L and /T prints from the printable area's corner,
+// where a Windows printer put it; the letterhead keeps its place on the paper.
+struct MarginCase {
+    const char* queue;
+    double left; // the queue's unprintable margins on A4, mm
+    double top;
+};
+
+class MarginTest : public ProgramTest, public ::testing::WithParamInterface<MarginCase> {};
+
+TEST_P(MarginTest, TheMarginColumnStartsAtThePrintableCorner) {
+    const MarginCase& c = GetParam();
+    const char* spool = std::getenv("QORPRT_TEST_IPP_SPOOL");
+    const bool ipp = std::string(c.queue) == "qorprt-ipp";
+    if (!Cups() || (ipp && !spool)) GTEST_SKIP() << "no such test queue (test-services.sh)";
+    QImage square(300, 300, QImage::Format_RGB32); // one inch
+    square.fill(QColor(Qt::black));
+    ASSERT_TRUE(square.save(QString::fromStdString(dir.File("square.png"))));
+    dir.Write("M.PRT", "\t\t\t\tLinke Randspalte\r\n");
+    if (ipp)
+        for (const auto& entry : fs::directory_iterator(spool))
+            fs::remove(entry.path());
+    const test::ProgramResult run =
+        Run({"M.PRT", std::string("/P") + c.queue, "/F9", "/Hsquare.png", "/h40X50", "/X"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::string pdf = dir.File("received.pdf");
+    if (ipp) {
+        // ippeveprinter keeps the document it received; wait until it is whole.
+        ASSERT_TRUE(test::WaitFor(
+            [&] {
+                for (const auto& entry : fs::directory_iterator(spool))
+                    pdf = entry.path().string();
+                return test::PdfPages(pdf) == 1;
+            },
+            60s));
+    } else {
+        test::WaitForQueue(c.queue);
+        const std::string ps = test::OutFile(c.queue).string();
+        ASSERT_EQ(std::system(("ps2pdf " + ps + " " + pdf + " && rm " + ps).c_str()), 0);
+    }
+    const test::GreyPage page = test::RenderPdfPage(pdf, 1, 254); // ten pixels a millimetre
+    ASSERT_GT(page.width, 0) << pdf;
+    // The top-left corner of the ink within a part of the page, in mm.
+    auto corner = [&](int x0, int y0, int x1, int y1) {
+        int left = x1, top = y1;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (page.Dark(x, y)) {
+                    left = std::min(left, x);
+                    top = std::min(top, y);
+                }
+        return std::pair{left / 10.0, top / 10.0};
+    };
+    const auto [textLeft, textTop] = corner(0, 0, 300, 150);
+    EXPECT_GE(textLeft, c.left);
+    EXPECT_LE(textLeft, c.left + 1.0);
+    EXPECT_GE(textTop, c.top);
+    const auto [headLeft, headTop] = corner(450, 350, 1000, 1000);
+    EXPECT_NEAR(headLeft, 50.0, 0.3);
+    EXPECT_NEAR(headTop, 40.0, 0.3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Queues, MarginTest,
+                         ::testing::Values(MarginCase{"qorprt-ps", 12 / 72.0 * 25.4,
+                                                      12 / 72.0 * 25.4},
+                                           MarginCase{"qorprt-ipp", 3.4, 6.35}));
 
 } // namespace
 } // namespace qorprt

@@ -68,6 +68,30 @@ int PdfPages(const std::string& pdf) {
     return pages.empty() ? 0 : std::stoi(pages);
 }
 
+std::vector<WordBox> PdfWords(const std::string& pdf) {
+    const std::string html =
+        CommandOutput("pdftotext -bbox -f 1 -l 1 -enc UTF-8 " + Quoted(pdf) + " - 2>/dev/null");
+    std::vector<WordBox> words;
+    for (size_t at = html.find("<word "); at != std::string::npos;
+         at = html.find("<word ", at + 1)) {
+        WordBox w;
+        if (std::sscanf(html.c_str() + at,
+                        "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\">", &w.xMin,
+                        &w.yMin, &w.xMax, &w.yMax) != 4)
+            continue;
+        const size_t from = html.find('>', at) + 1;
+        w.text = html.substr(from, html.find("</word>", from) - from);
+        words.push_back(w);
+    }
+    return words;
+}
+
+WordBox FindWord(const std::vector<WordBox>& words, const std::string& text) {
+    for (const WordBox& w : words)
+        if (w.text == text) return w;
+    return {};
+}
+
 GreyPage RenderPdfPage(const std::string& pdf, int page, int dpi) {
     const std::string base = pdf + ".page";
     const std::string command = "pdftoppm -gray -aa no -aaVector no -singlefile -r " +

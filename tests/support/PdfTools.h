@@ -19,6 +19,17 @@ int PdfPages(const std::string& pdf);            // 0 when it is no PDF
 // The value of one pdfinfo line ("Title", "Page size", ...); empty when missing.
 std::string PdfInfoValue(const std::string& pdf, const std::string& key);
 
+// A word of a PDF page and its box in points from the page's top-left corner (pdftotext -bbox).
+struct WordBox {
+    std::string text;
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+    bool operator==(const WordBox&) const = default;
+};
+// The words of the first page, in reading order.
+std::vector<WordBox> PdfWords(const std::string& pdf);
+// The first word that is `text`; a box of zeros when there is none.
+WordBox FindWord(const std::vector<WordBox>& words, const std::string& text);
+
 // A page rendered to grey pixels (0 black, 255 white).
 struct GreyPage {
     int width = 0;

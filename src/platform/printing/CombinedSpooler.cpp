@@ -111,6 +111,10 @@ Expected<int32_t> CombinedSpooler::Resolution(PrinterHandle& printer) {
     return Dispatch(printer, [](Spooler& s, PrinterHandle& h) { return s.Resolution(h); });
 }
 
+Expected<PaperMargins> CombinedSpooler::Margins(PrinterHandle& printer, const DevMode& devMode) {
+    return Dispatch(printer, [&](Spooler& s, PrinterHandle& h) { return s.Margins(h, devMode); });
+}
+
 Status CombinedSpooler::SubmitDocument(PrinterHandle& printer, const std::string& pdfPath,
                                        const std::string& title, const DevMode& devMode) {
     return Dispatch(printer, [&](Spooler& s, PrinterHandle& h) {

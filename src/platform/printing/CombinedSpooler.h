@@ -29,6 +29,7 @@ public:
     Expected<std::optional<std::string>> SaveDefaults(PrinterHandle& printer) override;
     Status RestoreDefaults(PrinterHandle& printer, const std::string& saved) override;
     Expected<int32_t> Resolution(PrinterHandle& printer) override;
+    Expected<PaperMargins> Margins(PrinterHandle& printer, const DevMode& devMode) override;
     Status SubmitDocument(PrinterHandle& printer, const std::string& pdfPath,
                           const std::string& title, const DevMode& devMode) override;
 

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <unistd.h>
 
@@ -26,6 +27,7 @@ struct MediaCatalog {
     bool fromPpd = false;
     std::vector<PaperInfo> papers;
     std::vector<std::string> paperKeywords; // same index as papers
+    std::vector<PaperMargins> paperMargins; // same index as papers
     std::vector<BinInfo> bins;
     std::vector<std::string> binKeywords;
     PrintSettings driverDefaults;
@@ -174,6 +176,13 @@ void LoadFromPpd(ppd_file_t* ppd, MediaCatalog& c) {
             if (!size) continue;
             media.push_back({ch.choice, FromPpdText(ppd, ch.text), PointsToTenthMm(size->width),
                              PointsToTenthMm(size->length)});
+            // ImageableArea: the printable rectangle in points from the lower left corner.
+            auto hundredths = [](double points) {
+                return points <= 0 ? 0 : static_cast<int32_t>(std::lround(points * 2540.0 / 72.0));
+            };
+            c.paperMargins.push_back({hundredths(size->left), hundredths(size->length - size->top),
+                                      hundredths(size->width - size->right),
+                                      hundredths(size->bottom)});
         }
     }
     c.papers = AssignPaperCodes(media);
@@ -218,6 +227,11 @@ void LoadFromIpp(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, MediaCatal
         const char* name = cupsLocalizeDestMedia(http, dest, info, 0, &size);
         media.push_back({size.media, Text(name ? name : size.media), (size.width + 5) / 10,
                          (size.length + 5) / 10});
+        // The medium of this size with the printer's default margins, not a borderless one.
+        cups_size_t bordered = size;
+        cupsGetDestMediaByName(http, dest, info, size.media, CUPS_MEDIA_FLAGS_DEFAULT, &bordered);
+        c.paperMargins.push_back({std::max(0, bordered.left), std::max(0, bordered.top),
+                                  std::max(0, bordered.right), std::max(0, bordered.bottom)});
     }
     c.papers = AssignPaperCodes(media);
     for (const MediaEntry& m : media)
@@ -464,6 +478,20 @@ Expected<int32_t> CupsSpooler::Resolution(PrinterHandle& printer) {
     auto c = CatalogOf(**s, printer.Name());
     if (!c) return c.failure();
     return (*c)->dpi;
+}
+
+Expected<PaperMargins> CupsSpooler::Margins(PrinterHandle& printer, const DevMode& devMode) {
+    DestArray dests;
+    auto v = ViewDest(printer, dests);
+    if (!v) return v.failure();
+    const MediaCatalog& cat = *v->catalog;
+    const PrintSettings settings =
+        MergeDevMode(SettingsFromOptions(cat, v->dest->num_options, v->dest->options), devMode,
+                     cat.papers, cat.bins);
+    // A custom size keeps the margins of the paper the settings name.
+    for (size_t i = 0; i < cat.papers.size() && i < cat.paperMargins.size(); ++i)
+        if (cat.papers[i].code == settings.paper) return cat.paperMargins[i];
+    return PaperMargins{};
 }
 
 Expected<DevMode> CupsSpooler::DocumentProperties(PrinterHandle& printer, const DevMode* in) {

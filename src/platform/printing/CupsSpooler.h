@@ -33,6 +33,9 @@ public:
     Expected<std::optional<std::string>> SaveDefaults(PrinterHandle& printer) override;
     Status RestoreDefaults(PrinterHandle& printer, const std::string& saved) override;
     Expected<int32_t> Resolution(PrinterHandle& printer) override;
+    // The PPD's ImageableArea of the paper, or, for a queue without PPD, the printer's IPP media
+    // margins of its bordered medium of that size.
+    Expected<PaperMargins> Margins(PrinterHandle& printer, const DevMode& devMode) override;
     Status SubmitDocument(PrinterHandle& printer, const std::string& pdfPath,
                           const std::string& title, const DevMode& devMode) override;
 

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -31,7 +32,14 @@ constexpr const char* kNotPrinting = "Printer is not currently printing";
 constexpr const char* kIndexError = "Printer index out of range";
 constexpr const char* kInvalidPrinter = "Printer selected is not valid";
 
-QPageLayout LayoutFor(const DevMode& dm, const std::vector<PaperInfo>& papers) {
+bool Landscape(const DevMode& dm) {
+    return (dm.dmFields & DM_ORIENTATION) && dm.dmOrientation == DMORIENT_LANDSCAPE;
+}
+
+// The page: the whole paper, with the unprintable margins (device pixels, as the page stands)
+// as the layout's margins, so that the painter's origin is the printable area's corner.
+QPageLayout LayoutFor(const DevMode& dm, const std::vector<PaperInfo>& papers,
+                      const PrintableMargins& margins, int32_t dpi) {
     int32_t width = 2100;
     int32_t height = 2970;
     if (auto custom = CustomPaperSize(dm)) {
@@ -48,9 +56,19 @@ QPageLayout LayoutFor(const DevMode& dm, const std::vector<PaperInfo>& papers) {
     }
     const QPageSize size(QSizeF(width / 10.0, height / 10.0), QPageSize::Millimeter, QString(),
                          QPageSize::FuzzyMatch);
-    const bool landscape = (dm.dmFields & DM_ORIENTATION) && dm.dmOrientation == DMORIENT_LANDSCAPE;
-    return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+    const double points = 72.0 / dpi;
+    const QMarginsF unprintable(margins.left * points, margins.top * points, margins.right * points,
+                                margins.bottom * points);
+    QPageLayout layout(size, Landscape(dm) ? QPageLayout::Landscape : QPageLayout::Portrait,
                        QMarginsF(0, 0, 0, 0));
+    // Margins that leave no printable area are no margins.
+    if (!layout.setMargins(unprintable)) layout.setMargins(QMarginsF(0, 0, 0, 0));
+    return layout;
+}
+
+// Hundredths of a millimetre in device pixels.
+int32_t Pixels(int32_t hundredths, int32_t dpi) {
+    return static_cast<int32_t>(std::lround(static_cast<double>(hundredths) * dpi / 2540.0));
 }
 
 // A new, empty file for the spool document in the temporary folder.
@@ -258,6 +276,7 @@ int32_t Printer::PrinterIndex() {
         current_.clear();
         devMode_.reset();
         dpi_.reset();
+        margins_.reset();
     }
     throw EPrinter(kNoDefaultPrinter);
 }
@@ -277,6 +296,7 @@ void Printer::SetPrinterIndex(int32_t index) {
     current_ = name;
     devMode_.reset();
     dpi_.reset();
+    margins_.reset();
     papers_.clear();
     fonts_.reset();
     ResetScratch();
@@ -297,10 +317,12 @@ void Printer::SetPrinter(const std::string& device, const std::string&, const st
     }
     auto papers = spooler_.Papers(*handle);
     auto dpi = spooler_.Resolution(*handle);
+    auto margins = spooler_.Margins(*handle, taken);
     current_ = handle->Name();
     devMode_ = taken;
     papers_ = papers ? std::move(*papers) : std::vector<PaperInfo>();
     dpi_ = dpi && *dpi > 0 ? *dpi : 600;
+    margins_ = margins ? *margins : PaperMargins{};
     fonts_.reset();
     ResetScratch();
 }
@@ -330,6 +352,8 @@ void Printer::TakeUpDevMode() {
             if (auto papers = spooler_.Papers(*handle)) papers_ = std::move(*papers);
         }
         if (auto dpi = spooler_.Resolution(*handle); dpi && *dpi > 0) dpi_ = *dpi;
+        if (!margins_ && devMode_)
+            if (auto margins = spooler_.Margins(*handle, *devMode_)) margins_ = *margins;
     } else {
         lastError_ = handle.error();
     }
@@ -337,6 +361,24 @@ void Printer::TakeUpDevMode() {
     if (!devMode_)
         devMode_ = MakeDevMode(name, DMPAPER_A4, DMORIENT_PORTRAIT, DMBIN_AUTO, DMDUP_SIMPLEX);
     if (!dpi_) dpi_ = 600;
+    if (!margins_) margins_ = PaperMargins{};
+}
+
+PrintableMargins Printer::Unprintable() {
+    TakeUpDevMode();
+    const int32_t dpi = *dpi_;
+    const PaperMargins m = margins_.value_or(PaperMargins{});
+    // Landscape turns the paper a quarter turn anticlockwise, as IPP's landscape does: the
+    // page's left edge is the paper's bottom edge, its top edge the paper's left edge.
+    if (Landscape(*devMode_))
+        return {Pixels(m.bottom, dpi), Pixels(m.left, dpi), Pixels(m.top, dpi),
+                Pixels(m.right, dpi)};
+    return {Pixels(m.left, dpi), Pixels(m.top, dpi), Pixels(m.right, dpi), Pixels(m.bottom, dpi)};
+}
+
+Point Printer::PhysicalOffset() {
+    const PrintableMargins m = Unprintable();
+    return {m.left, m.top};
 }
 
 DevMode Printer::CurrentDevMode() {
@@ -350,11 +392,11 @@ int32_t Printer::Dpi() {
 }
 
 int32_t Printer::PageWidth() {
-    return LayoutFor(CurrentDevMode(), papers_).fullRectPixels(Dpi()).width();
+    return LayoutFor(CurrentDevMode(), papers_, {}, Dpi()).fullRectPixels(Dpi()).width();
 }
 
 int32_t Printer::PageHeight() {
-    return LayoutFor(CurrentDevMode(), papers_).fullRectPixels(Dpi()).height();
+    return LayoutFor(CurrentDevMode(), papers_, {}, Dpi()).fullRectPixels(Dpi()).height();
 }
 
 void Printer::ResetScratch() {
@@ -369,8 +411,8 @@ qorprt::Canvas& Printer::Target() {
     if (document_) return document_->Canvas();
     if (!scratch_) {
         TakeUpDevMode();
-        scratch_ = std::make_unique<Document>(LayoutFor(*devMode_, papers_), *dpi_, Title, factory_,
-                                              fs::path());
+        scratch_ = std::make_unique<Document>(LayoutFor(*devMode_, papers_, Unprintable(), *dpi_),
+                                              *dpi_, Title, factory_, fs::path());
     }
     return scratch_->Canvas();
 }
@@ -379,8 +421,8 @@ void Printer::BeginDoc() {
     if (Printing()) throw EPrinter(kPrinting);
     TakeUpDevMode();
     ResetScratch();
-    document_ = std::make_unique<Document>(LayoutFor(*devMode_, papers_), *dpi_, Title, factory_,
-                                           NewSpoolFile());
+    document_ = std::make_unique<Document>(LayoutFor(*devMode_, papers_, Unprintable(), *dpi_),
+                                           *dpi_, Title, factory_, NewSpoolFile());
     pageNumber_ = 1;
     lastError_.clear();
 }

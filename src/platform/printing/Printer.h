@@ -16,13 +16,23 @@ class QPdfWriter;
 
 namespace qorprt {
 
+// The unprintable margins of the page as it stands, in device pixels.
+struct PrintableMargins {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+};
+
 // Makes the drawing canvas of a spool document: it draws on the writer at the given resolution.
 using CanvasFactory = std::function<std::unique_ptr<Canvas>(QPdfWriter&, int32_t dpi)>;
 
 // The printer object the job logic drives (the VCL TPrinter): a current printer chosen from the
 // spooler's list, a device mode taken up from it, and one document at a time, spooled as a PDF
-// at the printer's resolution with the device mode's paper and orientation and no margins, and
-// submitted to the spooler when it ends.
+// at the printer's resolution with the device mode's paper and orientation as its page, and
+// submitted to the spooler when it ends. As a Windows printer's canvas does, the canvas starts at
+// the corner of the printable area and covers that area (the spooler's unprintable margins of
+// the paper); nothing is scaled, and PhysicalOffset says where that corner lies on the paper.
 //
 // The canvas returned by Canvas() is the same object for the printer's whole life, as the VCL
 // canvas is: the document driver takes it before BeginDoc. Between documents it measures and
@@ -78,6 +88,9 @@ public:
     int32_t Dpi();
     int32_t PageWidth();
     int32_t PageHeight();
+    // The printable area's corner on the paper, in device pixels (GetDeviceCaps PHYSICALOFFSETX
+    // and PHYSICALOFFSETY); (0, 0) for a printer that prints to the edge.
+    Point PhysicalOffset();
     // The device mode a document will be printed with.
     DevMode CurrentDevMode();
     const std::string& LastError() const { return lastError_; }
@@ -90,6 +103,7 @@ private:
     // The canvas the proxy draws on: the document's, or the scratch document's.
     qorprt::Canvas& Target();
     void TakeUpDevMode();
+    PrintableMargins Unprintable();
     void ResetScratch();
 
     Spooler& spooler_;
@@ -99,6 +113,7 @@ private:
     std::string current_;            // empty: none chosen yet
     std::optional<DevMode> devMode_; // taken up for current_
     std::optional<int32_t> dpi_;
+    std::optional<PaperMargins> margins_; // of the device mode's paper, upright
     std::vector<PaperInfo> papers_;
     std::unique_ptr<Document> document_;
     std::unique_ptr<Document> scratch_;

@@ -10,6 +10,10 @@ Status Spooler::RestoreDefaults(PrinterHandle& printer, const std::string&) {
     return Fail("no saved defaults for " + printer.Name());
 }
 
+Expected<PaperMargins> Spooler::Margins(PrinterHandle&, const DevMode&) {
+    return PaperMargins{};
+}
+
 DevMode ToDevMode(std::string_view printerName, const PrintSettings& settings) {
     DevMode dm = MakeDevMode(printerName, settings.paper, settings.orientation, settings.source,
                              settings.duplex);

@@ -45,6 +45,16 @@ struct PrinterInfo2 {
     std::optional<DevMode> devMode; // the stored defaults
 };
 
+// The part of a paper a printer cannot print on: its margins in hundredths of a millimetre, with
+// the paper upright (portrait).
+struct PaperMargins {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    bool operator==(const PaperMargins&) const = default;
+};
+
 // The winspool operations the job logic needs, in the terms of this platform. Printer names are
 // UTF-8. Every operation can fail and says why; none throws and none blocks for long.
 class Spooler {
@@ -79,6 +89,9 @@ public:
     virtual Status RestoreDefaults(PrinterHandle& printer, const std::string& saved);
     // The printer's resolution in dots per inch.
     virtual Expected<int32_t> Resolution(PrinterHandle& printer) = 0;
+    // The unprintable margins of the paper the device mode selects (the printer's stored default
+    // paper where it selects none). None (the default) for a printer that prints to the edge.
+    virtual Expected<PaperMargins> Margins(PrinterHandle& printer, const DevMode& devMode);
     // Spools a finished PDF document under the title with the device mode's settings; the
     // printer's stored defaults fill in what the device mode does not flag.
     virtual Status SubmitDocument(PrinterHandle& printer, const std::string& pdfPath,

@@ -4,6 +4,7 @@
 #include "pdf/QtPdfEngine.h"
 #include "pdf/ArchiveFile.h"
 #include "pdf/PdfLayer.h"
+#include "platform/canvas/BarcodeFonts.h"
 #include "platform/system/Log.h"
 #include "support/GuiApp.h"
 #include "support/PdfTools.h"
@@ -170,8 +171,8 @@ TEST_F(QtPdfEngineTest, TextLinesBoxesAndPicturesLandWhereTheEngineUnitsSay) {
 
     const test::GreyPage page = test::RenderPdfPage(file, 1, 600);
     ASSERT_GT(page.width, 0);
-    // The text's top-left corner is the point: the "H" stands on the baseline one ascent of
-    // Nimbus Mono PS (78 of its 83 pixels) lower, and starts right of the point.
+    // The text stands on the baseline a tenth of an inch of the printer page (60/235 units)
+    // below the point, whatever its size, and starts right of the point.
     int inkTop = -1, inkBottom = -1, inkLeft = 100000;
     for (int y = Px(1.0) - 20; y < Px(1.0) + 120; ++y)
         for (int x = Px(1.0) - 20; x < Px(1.0) + 80; ++x)
@@ -180,8 +181,8 @@ TEST_F(QtPdfEngineTest, TextLinesBoxesAndPicturesLandWhereTheEngineUnitsSay) {
                 inkBottom = y;
                 inkLeft = std::min(inkLeft, x);
             }
-    EXPECT_NEAR(inkBottom, Px(1.0) + 78, 2);
-    EXPECT_GT(inkTop, Px(1.0) + 20);
+    EXPECT_NEAR(inkBottom, Px(1.0 + 60.0 / 235.0), 2);
+    EXPECT_GT(inkTop, Px(1.0));
     EXPECT_GE(inkLeft, Px(1.0));
     EXPECT_LT(inkLeft, Px(1.0) + 15);
     // The line is two printer pixels wide.
@@ -255,8 +256,12 @@ TEST_F(QtPdfEngineTest, BarcodesGoToThePaintersAndWithoutThemCode128StaysText) {
         EXPECT_EQ(text.find("ABC"), std::string::npos) << text;
         ASSERT_EQ(code128.size(), 1u);
         // (150 + 85) / 235 and 235 / 235: one centimetre each; 12 points at 600 dpi: 100 px.
+        // The bars stand on the text's baseline, 60/235 units lower.
         EXPECT_NEAR(code128[0].topLeft.x(), 600 / 2.54, 1e-6);
-        EXPECT_NEAR(code128[0].topLeft.y(), 600 / 2.54, 1e-6);
+        EXPECT_NEAR(code128[0].topLeft.y(),
+                    (1.0 + 60.0 / 235.0) * 600 / 2.54 -
+                        BarcodeFontMetrics(BarcodeFont::Code128, 100).ascent,
+                    1e-6);
         EXPECT_EQ(code128[0].pixelSize, 100);
         EXPECT_EQ(code128[0].text, "\xCC"
                                    "ABC\xCE");
