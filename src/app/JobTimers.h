@@ -45,6 +45,11 @@ public:
         : JobTimers(jobs, job, serviceMode, host, Timing{}) {}
 
     void EnableJobTimer() { jobTimer_.start(); }
+    // An ending program runs no more jobs.
+    void StopTimers() {
+        jobTimer_.stop();
+        mesTimer_.stop();
+    }
     bool JobTimerEnabled() const { return jobTimer_.isActive(); }
     bool MesTimerEnabled() const { return mesTimer_.isActive(); }
 

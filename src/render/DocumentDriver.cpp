@@ -4,9 +4,11 @@
 #include "graphics/PrintTarget.h"
 #include "graphics/TextRun.h"
 #include "platform/canvas/BitmapCanvas.h"
+#include "platform/system/FailureNotice.h"
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
 #include "platform/system/Registry.h"
+#include "platform/system/UnreadableReason.h"
 #include "platform/text/Strings.h"
 #include "render/LineInterpreter.h"
 #include "render/PreviewSizing.h"
@@ -143,6 +145,7 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
     }
     UniqueFd file = OpenForReading(fileName);
     if (!file.Valid()) {
+        const std::string given = fileName;
         fileName = InstallFolder() + fileName;
         file = OpenForReading(fileName);
         if (!file.Valid()) {
@@ -150,6 +153,8 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
                 host.ShowOpenError("Datei " + fileName +
                                    " konnte nicht ge\xF6"
                                    "ffnet werden!");
+            else
+                NoticeFailure(FileSystemPath(given), "nicht gedruckt, " + UnreadableReason(given));
             return RenderResult::NotOpened;
         }
         ctx.job.PRTfile = fileName;

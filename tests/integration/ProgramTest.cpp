@@ -207,5 +207,22 @@ TEST_F(ProgramTest, TwentyStartsWithinASecondLoseNoJob) {
     EXPECT_EQ(service.Wait(20s).exitCode, 0);
 }
 
+TEST_F(ProgramTest, AsAServiceItsImportantLinesReachTheJournalAlsoWithoutALogFile) {
+    fs::remove(program.Folder().File("qorprt.log"));
+    // systemd names the journal stream it gives the service as device:inode.
+    const test::ProgramResult run = test::RunProgram(
+        "/bin/sh",
+        {"-c", "JOURNAL_STREAM=$(stat -L -c %d:%i /proc/self/fd/2) exec \"$0\" \"$@\"",
+         program.Executable(), "missing.PRT", "/PQorPrt PDF", "/X"},
+        dir.Path(), Env(), 40s);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(Contains(run.err, " 10 PID=")) << run.err;
+    EXPECT_TRUE(Contains(run.err, ": Start Version 07.08.2017: ")) << run.err;
+    EXPECT_TRUE(Contains(run.err, ": DoJob: missing.PRT wurde nicht gedruckt")) << run.err;
+    EXPECT_FALSE(Contains(run.err, " 8 PID=")) << run.err; // the job timer's lines stay out
+    EXPECT_FALSE(Contains(run.err, "\r"));                 // the journal ends lines with LF alone
+    EXPECT_FALSE(fs::exists(program.Folder().File("qorprt.log")));
+}
+
 } // namespace
 } // namespace qorprt
