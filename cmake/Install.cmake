@@ -36,8 +36,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Qorva-Druck-Programm: prints the PRT prin
 set(CPACK_PACKAGE_DESCRIPTION
     "QorPrt prints the PRT print files of the Qorva business client on CUPS\n"
     "printers or its built-in PDF printer, shows them in a preview and writes\n"
-    "archive PDFs. One instance runs and queues the jobs later starts hand over;\n"
-    "in service mode it sits in the notification area and reports failed jobs\n"
+    "archive PDFs. One instance runs and queues the jobs later starts hand over.\n"
+    "In service mode it sits in the notification area and reports failed jobs\n"
     "there and in the journal.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

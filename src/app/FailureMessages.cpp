@@ -29,15 +29,17 @@ TrayMessage FailureMessage(const std::vector<FailureNote>& failures) {
 }
 
 FailureMessages::FailureMessages(Show show, std::function<bool()> trayAvailable,
-                                 std::chrono::milliseconds gather, std::chrono::milliseconds shown)
-    : show_(std::move(show)), trayAvailable_(std::move(trayAvailable)) {
-    gather_.setSingleShot(true);
-    gather_.setInterval(gather);
+                                 std::chrono::milliseconds gather,
+                                 std::chrono::milliseconds gatherAtMost,
+                                 std::chrono::milliseconds shown)
+    : show_(std::move(show)), trayAvailable_(std::move(trayAvailable)), gather_(gather),
+      gatherAtMost_(gatherAtMost) {
+    gatherTimer_.setSingleShot(true);
     shown_.setSingleShot(true);
     shown_.setInterval(shown);
-    connect(&gather_, &QTimer::timeout, this, &FailureMessages::ShowGathered);
+    connect(&gatherTimer_, &QTimer::timeout, this, &FailureMessages::ShowGathered);
     connect(&shown_, &QTimer::timeout, this, [this] {
-        if (whenRead_ && !gather_.isActive()) std::exchange(whenRead_, {})();
+        if (whenRead_ && !gatherTimer_.isActive()) std::exchange(whenRead_, {})();
     });
 }
 
@@ -50,7 +52,9 @@ void FailureMessages::Notice(const std::string& file, const std::string& reason)
     } else {
         gathered_.push_back({file, reason});
     }
-    if (!gather_.isActive()) gather_.start();
+    if (!gatherTimer_.isActive()) sinceFirst_.start();
+    const std::chrono::milliseconds left{gatherAtMost_.count() - sinceFirst_.elapsed()};
+    gatherTimer_.start(std::clamp(left, std::chrono::milliseconds(0), gather_));
 }
 
 void FailureMessages::ShowGathered() {
@@ -67,9 +71,9 @@ void FailureMessages::ShowGathered() {
 }
 
 void FailureMessages::WhenRead(std::function<void()> done) {
-    if (gather_.isActive()) {
+    if (gatherTimer_.isActive()) {
         // The program is ending: what was gathered goes out now.
-        gather_.stop();
+        gatherTimer_.stop();
         ShowGathered();
     }
     if (!shown_.isActive()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -32,7 +33,10 @@ TrayMessage FailureMessage(const std::vector<FailureNote>& failures);
 class FailureMessages : public QObject {
 public:
     using Show = std::function<void(const TrayMessage&)>;
-    static constexpr std::chrono::milliseconds kGather{1000};
+    // A message waits until no failure came for kGather, at most kGatherAtMost after the first:
+    // the service runs one job a second, so a burst of jobs fails over several seconds.
+    static constexpr std::chrono::milliseconds kGather{1500};
+    static constexpr std::chrono::milliseconds kGatherAtMost{5000};
     // How long a message stays; an ending program waits for it (an icon that goes takes its
     // message along).
     static constexpr std::chrono::milliseconds kShown{6000};
@@ -40,6 +44,7 @@ public:
     // `show` puts a message on the screen; it is not called where there is no notification area.
     FailureMessages(Show show, std::function<bool()> trayAvailable,
                     std::chrono::milliseconds gather = kGather,
+                    std::chrono::milliseconds gatherAtMost = kGatherAtMost,
                     std::chrono::milliseconds shown = kShown);
 
     // A failure: shown with the others of the same moment.
@@ -54,7 +59,10 @@ private:
     Show show_;
     std::function<bool()> trayAvailable_;
     std::vector<FailureNote> gathered_;
-    QTimer gather_;
+    std::chrono::milliseconds gather_;
+    std::chrono::milliseconds gatherAtMost_;
+    QElapsedTimer sinceFirst_;
+    QTimer gatherTimer_;
     QTimer shown_; // runs while a message is on the screen
     std::function<void()> whenRead_;
 };
