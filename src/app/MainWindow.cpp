@@ -3,9 +3,9 @@
 #include "app/AppException.h"
 #include "app/ListBox.h"
 #include "app/PreviewPaper.h"
+#include "platform/text/QtText.h"
 #include "graphics/JobSettings.h"
 #include "jobs/JobList.h"
-#include "platform/text/QtText.h"
 
 #include <QCloseEvent>
 #include <QCursor>
