@@ -2,11 +2,12 @@
 # and ./run; quick when everything is present.
 QORPRT_PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev
-    qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev libbenchmark-dev
     libcups2-dev cups cups-bsd cups-client cups-ipp-utils dbus avahi-daemon libzint-dev libqpdf-dev
     fontconfig libfontconfig-dev fonts-liberation fonts-urw-base35
     xvfb poppler-utils ghostscript zxing-cpp-tools
     util-linux passwd # setpriv and useradd: the handover tests run a process as a second user
+    dpkg-dev file lintian # the Debian package and its check
 )
 
 qorprt_missing_packages() {

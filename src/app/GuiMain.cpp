@@ -2,6 +2,7 @@
 
 #include "app/AppException.h"
 #include "app/DisplayPlatform.h"
+#include "app/GermanQtTexts.h"
 #include "app/RunningInstance.h"
 #include "platform/system/Errors.h"
 #include "platform/system/Log.h"
@@ -26,6 +27,8 @@ int RunGui(int argc, char** argv, const std::string& fullCommandLine) {
         QGuiApplication::setDesktopFileName(QStringLiteral("qorprt"));
         // In service mode the window hides in the tray; that must not end the program.
         QApplication::setQuitOnLastWindowClosed(false);
+        QTranslator germanQtTexts;
+        InstallGermanQtTexts(germanQtTexts);
         InstanceOptions options;
         options.interactive = !ReportHeadless();
         options.screen = options.interactive;

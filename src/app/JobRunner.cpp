@@ -4,6 +4,9 @@
 #include "graphics/JobSettings.h"
 #include "pdf/PdfOutput.h"
 #include "platform/printing/Printer.h"
+#include "platform/system/Errors.h"
+#include "platform/system/FailureNotice.h"
+#include "platform/system/Files.h"
 #include "platform/system/Log.h"
 
 namespace qorprt {
@@ -44,13 +47,20 @@ void DiscardDocuments(JobEnvironment& env) {
 bool RunJob(JobEnvironment& env, bool minimise) {
     const int32_t index = env.jobs.list.ItemIndex;
     const std::string line = env.job.Aufruf;
+    std::string reason;
     try {
         return DoJob(env, minimise);
     } catch (const std::exception& e) {
         WriteLog(10, AppExceptionLine(e));
+        reason = ExceptionClassName(e) + " - " + e.what();
     } catch (...) {
         WriteLog(10, AppExceptionLineUnknown());
+        reason = "unbekannter Fehler";
     }
+    // The user learns which job it was: its file, or its command line when it named none.
+    std::string file = env.job.PRTfile.empty() ? line : env.job.PRTfile;
+    std::erase(file, '"');
+    NoticeFailure(FileSystemPath(file), "nicht gedruckt, Fehler: " + reason);
     DiscardDocuments(env);
     RemoveFailedJob(env, index, line);
     return true;

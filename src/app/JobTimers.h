@@ -51,6 +51,11 @@ public:
     void EnableJobTimer() {
         if (!jobTimer_.isActive()) jobTimer_.start(timing_.interval);
     }
+    // An ending program runs no more jobs.
+    void StopTimers() {
+        jobTimer_.stop();
+        mesTimer_.stop();
+    }
     bool JobTimerEnabled() const { return jobTimer_.isActive(); }
     bool MesTimerEnabled() const { return mesTimer_.isActive(); }
 

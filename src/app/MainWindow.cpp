@@ -225,8 +225,11 @@ void TQorPrt::Bind() {
             [this] { Handle([this] { events_.DruckeJobsClick(); }); });
     connect(refresh_, &QPushButton::clicked, this,
             [this] { Handle([this] { events_.RefreshClick(); }); });
-    for (QPushButton* button : {ausdruck_, druckeJobs_, refresh_})
+    for (QPushButton* button : {ausdruck_, druckeJobs_, refresh_}) {
         button->installEventFilter(this);
+        // Enter and Return press the focused button, as Space does.
+        button->setAutoDefault(true);
+    }
 }
 
 void TQorPrt::FitCaption(QCheckBox& box) {

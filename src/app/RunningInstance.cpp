@@ -10,6 +10,7 @@
 #include "platform/canvas/Fonts.h"
 #include "platform/canvas/QtCanvas.h"
 #include "platform/printing/CombinedSpooler.h"
+#include "platform/system/FailureNotice.h"
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
 #include "platform/system/Shell.h"
@@ -66,6 +67,23 @@ RunningInstance::RunningInstance(InstanceOptions options)
       timers_(std::make_unique<JobTimers>(jobs_, job_, serviceMode_, *this, options_.timing)),
       tray_(std::make_unique<TrayIcon>(*this, ProgramIcon())) {
     pdf_.engine = &pdfLayer_.Output();
+    if (options_.failureMessage) {
+        failures_ = std::make_unique<FailureMessages>(options_.failureMessage, [] { return true; });
+    } else {
+        failures_ = std::make_unique<FailureMessages>(
+            [this](const TrayMessage& message) {
+                tray_->Icon().showMessage(message.title, message.text, QSystemTrayIcon::Warning,
+                                          static_cast<int>(FailureMessages::kShown.count()));
+            },
+            [this] {
+                return QSystemTrayIcon::isSystemTrayAvailable() && tray_->Icon().isVisible();
+            });
+    }
+    SetFailureNoticeSink([this](const std::string& file, const std::string& reason) {
+        // Failures of other threads reach the window's thread first.
+        QMetaObject::invokeMethod(failures_.get(),
+                                  [this, file, reason] { failures_->Notice(file, reason); });
+    });
     // From now on the window's LogLevel edit filters the log.
     SetLogThresholdSource(&job_.LogLevel);
     window_->setWindowIcon(ProgramIcon());
@@ -74,6 +92,7 @@ RunningInstance::RunningInstance(InstanceOptions options)
 RunningInstance::~RunningInstance() {
     // FormDestroy: the icon leaves the notification area with the window.
     tray_->NotifyTrayIcon(2);
+    SetFailureNoticeSink({});
     SetLogThresholdSource(nullptr);
     SetAppTerminateHandler({});
 }
@@ -281,10 +300,14 @@ bool RunningInstance::PrinterPrinting() {
 
 void RunningInstance::Terminate() {
     if (listener_) listener_->StopAccepting();
-    if (options_.terminate)
+    if (options_.terminate) {
         options_.terminate();
-    else
-        QCoreApplication::quit();
+        return;
+    }
+    // A failure message on the screen stays until it could be read: the icon takes it along.
+    timers_->StopTimers();
+    window_->hide();
+    failures_->WhenRead([] { QCoreApplication::quit(); });
 }
 
 // TrayHost

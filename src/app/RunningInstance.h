@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FailureMessages.h"
 #include "app/HandoverListener.h"
 #include "app/JobListActions.h"
 #include "app/JobTimers.h"
@@ -37,6 +38,8 @@ struct InstanceOptions {
     std::chrono::milliseconds printerWait{2000};
     std::function<void(std::chrono::milliseconds)> sleep; // null: the thread sleeps
     std::function<void()> terminate;                      // null: the application quits
+    // Where failure messages go; null: the tray icon, where a notification area exists.
+    FailureMessages::Show failureMessage;
 };
 
 // The running instance: the main window with the job list and the job settings it shows, the
@@ -68,6 +71,7 @@ public:
     TQorPrt& Window() { return *window_; }
     JobTimers& Timers() { return *timers_; }
     TrayIcon& Tray() { return *tray_; }
+    FailureMessages& Failures() { return *failures_; }
     JobSettings& Job() { return job_; }
     JobList& Jobs() { return jobs_; }
     int32_t ServiceMode() const { return serviceMode_; }
@@ -136,6 +140,7 @@ private:
     JobListActions actions_;
     std::unique_ptr<JobTimers> timers_;
     std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<FailureMessages> failures_;
     std::unique_ptr<HandoverListener> listener_;
     bool startsHidden_ = false;
 };

@@ -5,6 +5,8 @@
 #include "platform/canvas/Fonts.h"
 #include "platform/printing/Printer.h"
 #include "platform/system/Errors.h"
+#include "platform/system/FailureNotice.h"
+#include "platform/system/Files.h"
 #include "platform/system/Log.h"
 #include "platform/text/Encoding.h"
 
@@ -20,7 +22,13 @@ void PrinterTarget::BeginDoc() {
 
 bool PrinterTarget::EndDoc() {
     const Status done = printer_.EndDoc();
-    if (!done.ok()) WriteLog(10, "EndDoc: " + done.error());
+    if (!done.ok()) {
+        WriteLog(10, "EndDoc: " + done.error());
+        // The spooler refused the document, or it was discarded before it reached the spooler.
+        std::string file = job_.PRTfile;
+        std::erase(file, '"');
+        NoticeFailure(FileSystemPath(file), "nicht gedruckt, " + done.error());
+    }
     return done.ok();
 }
 

@@ -4,9 +4,11 @@
 #include "graphics/PrintTarget.h"
 #include "graphics/TextRun.h"
 #include "platform/canvas/BitmapCanvas.h"
+#include "platform/system/FailureNotice.h"
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
 #include "platform/system/Registry.h"
+#include "platform/system/FailureNotice.h"
 #include "platform/text/Encoding.h"
 #include "platform/text/Strings.h"
 #include "render/LineInterpreter.h"
@@ -156,6 +158,8 @@ RenderResult RenderDocument(Canvas& canvas, RenderContext& ctx, DocumentHost& ho
             if (reason != kMissingFile) WriteLog(10, "RenderDocument: " + asked + " " + reason);
             if (!printing)
                 host.ShowOpenError("Datei " + fileName + " konnte nicht geöffnet werden!");
+            else
+                NoticeFailure(FileSystemPath(asked), "nicht gedruckt, " + reason);
             return RenderResult::NotOpened;
         }
         ctx.job.PRTfile = fileName;

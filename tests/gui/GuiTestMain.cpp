@@ -2,6 +2,8 @@
 // global objects do at exit (the input devices that the key and mouse events of the tests
 // create belong to them).
 
+#include "app/GermanQtTexts.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -13,5 +15,8 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
+    // As the program does: Qt's own texts in German.
+    QTranslator germanQtTexts;
+    qorprt::InstallGermanQtTexts(germanQtTexts);
     return RUN_ALL_TESTS();
 }

@@ -4,7 +4,9 @@
 #include "app/MainWindow.h"
 
 #include "app/PreviewPaper.h"
+#include "app/QtMessageBoxes.h"
 #include "app/RunningInstance.h"
+#include "jobs/UsageText.h"
 #include "platform/canvas/Fonts.h"
 #include "support/GuiApp.h"
 #include "support/LogCapture.h"
@@ -17,13 +19,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 namespace qorprt {
 namespace {
@@ -44,6 +50,9 @@ protected:
         options.spooler = &spooler;
         options.interactive = false;
         options.terminate = [this] { ++terminations; };
+        options.failureMessage = [this](const TrayMessage& message) {
+            messages.push_back(message);
+        };
         auto instance = std::make_unique<RunningInstance>(options);
         instance->FormCreate(static_cast<int>(argv.size()), argv.data(), fullCommandLine);
         return instance;
@@ -62,6 +71,7 @@ protected:
     test::WorkingFolder cwd{dir.Path()};
     test::ScriptedSpooler spooler;
     int terminations = 0;
+    std::vector<TrayMessage> messages;
 };
 
 TEST_F(MainWindowTest, ControlsStandWhereDesignedWithTheirCaptions) {
@@ -259,6 +269,72 @@ TEST_F(MainWindowTest, PageKeysOnAButtonScrollTheFormWithinItsRange) {
         QTest::keyClick(button, Qt::Key_PageUp);
     EXPECT_EQ(window.ScrollPosition(), 0);
     window.hide();
+}
+
+TEST_F(MainWindowTest, EnterAndReturnPressTheFocusedButton) {
+    auto instance = Start({"qorprt", "/D"}, "qorprt /D");
+    instance->Window().show();
+    for (const char* name : {"Ausdruck", "DruckeJobs", "Refresh"}) {
+        auto* button = Control<QPushButton>(*instance, name);
+        QSignalSpy clicked(button, &QPushButton::clicked);
+        QTest::keyClick(button, Qt::Key_Return);
+        QTest::keyClick(button, Qt::Key_Enter);
+        EXPECT_EQ(clicked.count(), 2) << name;
+    }
+    EXPECT_EQ(terminations, 0);
+    instance->Window().hide();
+}
+
+TEST_F(MainWindowTest, TheUsageBoxAsksInGerman) {
+    QStringList buttons;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        poll.stop();
+        for (QAbstractButton* button : box->buttons())
+            buttons << button->text();
+        box->button(QMessageBox::No)->click();
+    });
+    poll.start();
+    QtMessageBoxes boxes(true, [] { return nullptr; });
+    EXPECT_FALSE(boxes.AskYesNo(UsageText(), UsageCaption()));
+    buttons.sort();
+    EXPECT_EQ(buttons, QStringList({"&Ja", "&Nein"}));
+}
+
+TEST_F(MainWindowTest, FailedJobsReachTheUserInOneMessage) {
+    dir.Write("BAD.PRT", "\t\t\tPDF Spx\tB\r\n");
+    dir.Write("a.PRT", "\t\t\t\tA\r\n");
+    spooler["Laser1"].refuseSubmit = 31;
+    auto instance = Start({"qorprt", "/D"}, "qorprt /D");
+    const struct {
+        std::string line;
+        std::string shown; // the message's line for the job
+    } cases[] = {
+        {"qorprt missing.PRT /X", "missing.PRT: nicht gedruckt, existiert nicht"},
+        {"qorprt BAD.PRT /X", "BAD.PRT: nicht gedruckt, Fehler: EConvertError - "},
+        {"qorprt a.PRT /X", "a.PRT: nicht gedruckt, document refused"},
+    };
+    for (const auto& c : cases) {
+        instance->Jobs().Append(c.line);
+        instance->Jobs().Select(static_cast<int32_t>(instance->Jobs().Count()) - 1);
+        instance->Job().Aufruf = c.line;
+        instance->RunJob(false);
+    }
+    EXPECT_TRUE(messages.empty()); // gathered first, not one message each
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, 10000));
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title.toStdString(), "QorPrt: 3 Aufträge fehlgeschlagen");
+    const QStringList lines = messages[0].text.split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_TRUE(lines[static_cast<int>(i)].toStdString().starts_with(cases[i].shown))
+            << lines[static_cast<int>(i)].toStdString();
+    EXPECT_TRUE(instance->Jobs().Empty());
+    EXPECT_TRUE(std::filesystem::exists(dir.File("a.PRT"))); // a refused job keeps its name
+    EXPECT_EQ(terminations, 0);
 }
 
 TEST_F(MainWindowTest, TheTrayMenuFollowsTheWindowAndEndsTheProgram) {

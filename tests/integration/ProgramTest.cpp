@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <QColor>
 #include <QImage>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -473,6 +473,23 @@ INSTANTIATE_TEST_SUITE_P(Queues, MarginTest,
                          ::testing::Values(MarginCase{"qorprt-ps", 12 / 72.0 * 25.4,
                                                       12 / 72.0 * 25.4},
                                            MarginCase{"qorprt-ipp", 3.4, 6.35}));
+
+TEST_F(ProgramTest, AsAServiceItsImportantLinesReachTheJournalAlsoWithoutALogFile) {
+    fs::remove(program.Folder().File("qorprt.log"));
+    // systemd names the journal stream it gives the service as device:inode.
+    const test::ProgramResult run = test::RunProgram(
+        "/bin/sh",
+        {"-c", "JOURNAL_STREAM=$(stat -L -c %d:%i /proc/self/fd/2) exec \"$0\" \"$@\"",
+         program.Executable(), "missing.PRT", "/PQorPrt PDF", "/X"},
+        dir.Path(), Env(), 40s);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(Contains(run.err, " 10 PID=")) << run.err;
+    EXPECT_TRUE(Contains(run.err, ": Start Version 07.08.2017: ")) << run.err;
+    EXPECT_TRUE(Contains(run.err, ": DoJob: missing.PRT wurde nicht gedruckt")) << run.err;
+    EXPECT_FALSE(Contains(run.err, " 8 PID=")) << run.err; // the job timer's lines stay out
+    EXPECT_FALSE(Contains(run.err, "\r"));                 // the journal ends lines with LF alone
+    EXPECT_FALSE(fs::exists(program.Folder().File("qorprt.log")));
+}
 
 } // namespace
 } // namespace qorprt

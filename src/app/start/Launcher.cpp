@@ -33,11 +33,11 @@ void PrintVersion() {
     std::printf("qorprt (Qorva-Druck-Programm) Version %s\n", kVersionDate);
 }
 
-// The module lives beside the executable in the build tree and in lib/qorprt/ when installed.
+// The module lives beside the executable in the build tree and in libexec/qorprt/ when installed.
 void* OpenGuiModule(std::string& error) {
     const std::string folder = ExecutableFolder();
     for (const std::string& candidate :
-         {folder + kModuleName, folder + "../lib/qorprt/" + kModuleName}) {
+         {folder + kModuleName, folder + "../libexec/qorprt/" + kModuleName}) {
         if (::access(candidate.c_str(), R_OK) != 0) continue;
         if (void* module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL)) return module;
         const char* reason = ::dlerror();

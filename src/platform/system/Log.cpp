@@ -2,6 +2,7 @@
 
 #include "platform/system/DateTime.h"
 #include "platform/system/FileAppend.h"
+#include "platform/system/LogStandardError.h"
 #include "platform/system/Process.h"
 #include "platform/text/Encoding.h"
 #include "platform/text/Numbers.h"
@@ -105,11 +106,13 @@ void WriteLog(int32_t level, std::string text) noexcept {
         if (level < kAlwaysWritten && state.threshold != nullptr &&
             level < StrToIntDef(*state.threshold, kDefaultThreshold))
             return;
+        const std::string line =
+            FormatLogLine(std::chrono::system_clock::now(), level, CurrentProcessId(), text);
+        CopyLogLineToStandardError(level, line);
         const std::string path = LogFilePath();
         if (path.empty()) return;
         // Whether the line arrived is of no interest to any caller.
-        (void)AppendToExistingFile(
-            path, FormatLogLine(std::chrono::system_clock::now(), level, CurrentProcessId(), text));
+        (void)AppendToExistingFile(path, line);
     } catch (...) {
         // Out of memory while building the line: the line is lost, the caller goes on.
     }
