@@ -5,6 +5,7 @@
 #include "pdf/PdfOutput.h"
 #include "platform/printing/Printer.h"
 #include "platform/system/Log.h"
+#include "platform/system/WorkingFolder.h"
 
 namespace qorprt {
 
@@ -44,6 +45,11 @@ void DiscardDocuments(JobEnvironment& env) {
 bool RunJob(JobEnvironment& env, bool minimise) {
     const int32_t index = env.jobs.list.ItemIndex;
     const std::string line = env.job.Aufruf;
+    // The job's relative names mean what they meant in its caller's folder.
+    const bool listed = index >= 0 && static_cast<size_t>(index) < env.jobs.Count();
+    env.jobs.shownFolder = listed ? env.jobs.FolderAt(static_cast<size_t>(index)) : std::string();
+    const WorkingFolderScope folder(env.jobs.shownFolder);
+    if (listed) env.jobs.MarkStarted(static_cast<size_t>(index));
     try {
         return DoJob(env, minimise);
     } catch (const std::exception& e) {

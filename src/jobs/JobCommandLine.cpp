@@ -191,6 +191,15 @@ ParsedJob ParseJobTokens(JobSettings& job, PrinterSelection& printer) {
     return parsed;
 }
 
+bool JobHasDirectPrintOption(const std::string& jobLine) {
+    std::string rest = WithoutProgramPath(jobLine);
+    std::string token;
+    while (NextToken(rest, token)) {
+        if (token.starts_with("/X")) return true;
+    }
+    return false;
+}
+
 void FinishJobCommandLine(JobSettings& job, ParsedJob& parsed) {
     if (job.FirstBinCode == -1) job.FirstBinCode = job.BinCode;
     // A user who keeps the window shown always gets the preview.

@@ -30,4 +30,8 @@ ParsedJob ParseJobCommandLine(JobSettings& job, PrinterSelection& printer);
 ParsedJob ParseJobTokens(JobSettings& job, PrinterSelection& printer);
 void FinishJobCommandLine(JobSettings& job, ParsedJob& parsed);
 
+// Whether the job command line carries the direct-print option: an option token of the parse
+// stage that begins with "/X". A "/X" inside a file name does not count.
+bool JobHasDirectPrintOption(const std::string& jobLine);
+
 } // namespace qorprt

@@ -6,6 +6,8 @@
 #include "jobs/Version.h"
 #include "platform/system/Log.h"
 #include "platform/system/Process.h"
+#include "platform/system/SignalPipe.h"
+#include "platform/system/WorkingFolder.h"
 #include "platform/text/Encoding.h"
 
 #include <cstdio>
@@ -63,7 +65,7 @@ int StartGui(int argc, char** argv, const std::string& fullCommandLine) {
         return 1;
     }
     // The module stays loaded until the process ends.
-    return entry(argc, argv, fullCommandLine.c_str());
+    return entry(argc, argv, fullCommandLine.c_str(), TerminationSignals().ReadFd());
 }
 
 } // namespace
@@ -78,7 +80,7 @@ int LaunchProgram(int argc, char** argv) {
         return 0;
     }
     const std::string fullCommandLine = FullCommandLine(argc, argv);
-    if (HandOverJob(ArgumentText(argc, argv), fullCommandLine)) return 0;
+    if (HandOverJob(ArgumentText(argc, argv), fullCommandLine, CurrentFolder())) return 0;
     return StartGui(argc, argv, fullCommandLine);
 }
 
