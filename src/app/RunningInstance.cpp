@@ -333,7 +333,9 @@ void RunningInstance::Terminate() {
     if (options_.terminate)
         options_.terminate();
     else
-        QCoreApplication::quit();
+        // Not quit(): Qt turns it into a request to close every window, which a window that is
+        // shown and not closing refuses; the end must not depend on the windows.
+        QCoreApplication::exit(0);
 }
 
 // TrayHost

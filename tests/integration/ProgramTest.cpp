@@ -24,8 +24,9 @@ using namespace std::chrono_literals;
 // No display at all: the program must run on without one. Its instances meet in a folder of
 // the test's own and keep their queue in another.
 test::EnvChanges Headless(const std::string& pdfFolder, const std::string& runtimeFolder,
-                          const std::string& stateFolder) {
+                          const std::string& stateFolder, const std::string& tempFolder) {
     return {{"DISPLAY", std::nullopt},
+            {"TMPDIR", tempFolder},
             {"WAYLAND_DISPLAY", std::nullopt},
             {"QT_QPA_PLATFORM", std::nullopt},
             {"XDG_RUNTIME_DIR", runtimeFolder},
@@ -50,7 +51,7 @@ protected:
         return test::RunProgram(program.Executable(), args, dir.Path(), Env(), timeout);
     }
     test::EnvChanges Env() const {
-        return Headless(dir.File("out"), runtime.Path(), state.Path());
+        return Headless(dir.File("out"), runtime.Path(), state.Path(), temp.Path());
     }
     std::vector<fs::path> Pdfs() const {
         std::vector<fs::path> files;
@@ -83,6 +84,12 @@ protected:
         }
         return files;
     }
+    size_t SpoolFiles() const {
+        size_t count = 0;
+        for (const auto& entry : fs::directory_iterator(temp.Path()))
+            count += entry.path().filename().string().starts_with("qorprt-spool-") ? 1 : 0;
+        return count;
+    }
     std::string JobLine(const std::string& prt, bool direct = true) const {
         return program.Executable() + " " + prt + " /P\"QorPrt PDF\"" + (direct ? " /X" : "");
     }
@@ -91,6 +98,7 @@ protected:
     test::TempDir dir;
     test::TempDir runtime;
     test::TempDir state;
+    test::TempDir temp;
 };
 
 TEST_F(ProgramTest, HelpAndVersionPrintAndEnd) {
@@ -323,8 +331,10 @@ TEST_F(ProgramTest, JobsQueuedWhenTheServiceEndsArePrintedAfterARestart) {
         service->Signal(c.signal);
         const test::ProgramResult end = service->Wait(60s);
         EXPECT_FALSE(end.timedOut);
-        // SIGTERM lets the document in print come out whole.
+        // SIGTERM lets the document in print come out whole; a killed service leaves its spool
+        // file, which the next one removes.
         EXPECT_EQ(fs::exists(folder + "/LONG.PRD"), c.signal == SIGTERM);
+        EXPECT_EQ(SpoolFiles(), c.signal == SIGTERM ? 0u : 1u);
         for (const std::string& line : c.atTheEnd)
             EXPECT_TRUE(Contains(program.Log(), ": " + line + "\r\n")) << line << "\n"
                                                                      << program.Log();
@@ -344,6 +354,7 @@ TEST_F(ProgramTest, JobsQueuedWhenTheServiceEndsArePrintedAfterARestart) {
                 << line << "\n"
                 << program.Log();
         EXPECT_TRUE(fs::exists(folder + "/SHOW.PRT"));
+        EXPECT_EQ(SpoolFiles(), 0u);
         next->Signal(SIGTERM);
         EXPECT_EQ(next->Wait(20s).exitCode, 0);
         EXPECT_TRUE(QueuedFiles().empty());

@@ -35,7 +35,9 @@ TEST(HandoverProtocolTest, ReceiverReadsLineAndFolderButNeverPastTheBlock) {
         const uint64_t wParam = c.wParam ? c.wParam : c.line.size() + 1;
         const auto job = TakeHandoverJob(Duplicate(*block), wParam, nullptr);
         EXPECT_EQ(job ? std::optional(job->commandLine) : std::nullopt, c.job) << c.wParam;
-        if (job) EXPECT_EQ(job->folder, c.folder);
+        if (job) {
+            EXPECT_EQ(job->folder, c.folder);
+        }
         EXPECT_EQ(LoadHandoverState(*block),
                   job ? HandoverState::Persisted : HandoverState::Pending);
     }
@@ -55,9 +57,10 @@ TEST(HandoverProtocolTest, OnlyOneSideRunsTheJob) {
     for (const Case& c : cases) {
         Expected<SharedBlock> block = CreateHandoverBlock("qorprt a.PRT /X", "/tmp");
         ASSERT_TRUE(block.ok());
-        if (c.before == HandoverState::Withdrawn)
+        if (c.before == HandoverState::Withdrawn) {
             ASSERT_TRUE(
                 ChangeHandoverState(*block, HandoverState::Pending, HandoverState::Withdrawn));
+        }
         int keeps = 0;
         const auto job = TakeHandoverJob(Duplicate(*block), 16, [&](HandedOverJob&) {
             ++keeps;
