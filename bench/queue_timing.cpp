@@ -205,8 +205,7 @@ int main(int argc, char** argv) {
             instance.RunJob(true);
         }
         const double inProcess = std::chrono::duration<double>(Clock::now() - start).count();
-        std::printf("the same %d files printed in one process (DoJob): %.2f s\n", burst,
-                    inProcess);
+        std::printf("the same %d files printed in one process (DoJob): %.2f s\n", burst, inProcess);
     }
     std::error_code ignored;
     fs::remove_all(root, ignored);

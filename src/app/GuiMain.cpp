@@ -3,10 +3,10 @@
 #include "app/AppException.h"
 #include "app/DisplayPlatform.h"
 #include "app/RunningInstance.h"
-#include "platform/system/Errors.h"
-#include "platform/system/Log.h"
 #include "platform/printing/Printer.h"
+#include "platform/system/Errors.h"
 #include "platform/system/JobQueue.h"
+#include "platform/system/Log.h"
 #include "platform/system/SignalPipe.h"
 #include "platform/text/Encoding.h"
 

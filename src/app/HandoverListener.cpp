@@ -66,7 +66,8 @@ int64_t HandoverListener::Accept(const WindowMessage& message, UniqueFd block,
             std::lock_guard lock(mutex_);
             taken_.push_back(std::move(*job));
         }
-        QMetaObject::invokeMethod(this, [this] { DeliverTaken(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { DeliverTaken(); }, Qt::QueuedConnection);
         return 1;
     } catch (const std::exception&) {
         // Nothing was taken (memory ran out before the job was kept): the start does it.

@@ -92,16 +92,17 @@ void RunningInstance::FormCreate(int argc, const char* const* argv,
     // A handed-over job is on disk before its start gets the answer; the listener's thread
     // touches nothing but the queue.
     JobQueue* queue = options_.queue;
-    listener_ = std::make_unique<HandoverListener>(
-        [this] { return window_->windowTitle(); },
-        [queue](HandedOverJob& job) {
-            if (!queue) return true;
-            const Expected<uint64_t> record = queue->Add(job.commandLine, job.folder);
-            if (!record) return false;
-            job.record = *record;
-            return true;
-        },
-        [this](const HandedOverJob& job) { OnQorvaData(job); });
+    listener_ =
+        std::make_unique<HandoverListener>([this] { return window_->windowTitle(); },
+                                           [queue](HandedOverJob& job) {
+                                               if (!queue) return true;
+                                               const Expected<uint64_t> record =
+                                                   queue->Add(job.commandLine, job.folder);
+                                               if (!record) return false;
+                                               job.record = *record;
+                                               return true;
+                                           },
+                                           [this](const HandedOverJob& job) { OnQorvaData(job); });
     QObject::connect(window_.get(), &QWidget::windowTitleChanged, listener_.get(),
                      &HandoverListener::RefreshTitle);
     job_.Aufruf = fullCommandLine;
@@ -191,8 +192,9 @@ void RunningInstance::KeepOrGiveUpJobs() {
             jobs_.RemoveKeepingRecord(0);
             continue;
         }
-        WriteLog(10, (direct ? "Auftrag nicht gedruckt: " : "Auftrag aufgegeben (nur zur Anzeige): ") +
-                         line);
+        WriteLog(10,
+                 (direct ? "Auftrag nicht gedruckt: " : "Auftrag aufgegeben (nur zur Anzeige): ") +
+                     line);
         jobs_.RemoveAt(0);
     }
 }

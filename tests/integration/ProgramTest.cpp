@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -25,12 +25,9 @@ using namespace std::chrono_literals;
 // the test's own and keep their queue in another.
 test::EnvChanges Headless(const std::string& pdfFolder, const std::string& runtimeFolder,
                           const std::string& stateFolder, const std::string& tempFolder) {
-    return {{"DISPLAY", std::nullopt},
-            {"TMPDIR", tempFolder},
-            {"WAYLAND_DISPLAY", std::nullopt},
-            {"QT_QPA_PLATFORM", std::nullopt},
-            {"XDG_RUNTIME_DIR", runtimeFolder},
-            {"XDG_STATE_HOME", stateFolder},
+    return {{"DISPLAY", std::nullopt},          {"TMPDIR", tempFolder},
+            {"WAYLAND_DISPLAY", std::nullopt},  {"QT_QPA_PLATFORM", std::nullopt},
+            {"XDG_RUNTIME_DIR", runtimeFolder}, {"XDG_STATE_HOME", stateFolder},
             {"QORPRT_PDF_DIR", pdfFolder}};
 }
 
@@ -256,10 +253,9 @@ TEST_F(ProgramTest, AHandedOverJobNamesItsFilesFromTheCallersFolder) {
     fs::create_directories(dir.File("kunde"));
     fs::copy_file(QORPRT_EXAMPLES "/R4711.PRT", dir.File("kunde/R4711.PRT"));
     fs::copy_file(QORPRT_EXAMPLES "/letterhead.png", dir.File("kunde/kopf.png"));
-    const test::ProgramResult start =
-        test::RunProgram(program.Executable(),
-                         {"R4711.PRT", "/PQorPrt PDF", "/Hkopf.png", "/wrechnung.pdf", "/X"},
-                         dir.File("kunde"), Env(), 10s);
+    const test::ProgramResult start = test::RunProgram(
+        program.Executable(), {"R4711.PRT", "/PQorPrt PDF", "/Hkopf.png", "/wrechnung.pdf", "/X"},
+        dir.File("kunde"), Env(), 10s);
     EXPECT_EQ(start.exitCode, 0) << start.err;
     EXPECT_TRUE(test::WaitFor([&] { return fs::exists(dir.File("kunde/R4711.PRD")); }, 30s))
         << program.Log();
@@ -279,7 +275,7 @@ TEST_F(ProgramTest, JobsQueuedWhenTheServiceEndsArePrintedAfterARestart) {
         longJob += "\t\t\tSeite\tSeite " + std::to_string(page) + "\r\n";
     const struct Case {
         int signal;
-        std::vector<std::string> atTheEnd;  // logged by the ended service
+        std::vector<std::string> atTheEnd; // logged by the ended service
         std::vector<std::string> atTakeUp; // logged by the next one
     } cases[] = {
         {SIGTERM,
@@ -337,7 +333,7 @@ TEST_F(ProgramTest, JobsQueuedWhenTheServiceEndsArePrintedAfterARestart) {
         EXPECT_EQ(SpoolFiles(), c.signal == SIGTERM ? 0u : 1u);
         for (const std::string& line : c.atTheEnd)
             EXPECT_TRUE(Contains(program.Log(), ": " + line + "\r\n")) << line << "\n"
-                                                                     << program.Log();
+                                                                       << program.Log();
 
         auto next = StartService(folder);
         EXPECT_TRUE(test::WaitFor(
@@ -349,8 +345,8 @@ TEST_F(ProgramTest, JobsQueuedWhenTheServiceEndsArePrintedAfterARestart) {
             90s))
             << program.Log();
         for (const std::string& line : c.atTakeUp)
-            EXPECT_TRUE(Contains(program.Log(), " 10 PID=" + std::to_string(next->Pid()) + ": " +
-                                                    line + "\r\n"))
+            EXPECT_TRUE(Contains(program.Log(),
+                                 " 10 PID=" + std::to_string(next->Pid()) + ": " + line + "\r\n"))
                 << line << "\n"
                 << program.Log();
         EXPECT_TRUE(fs::exists(folder + "/SHOW.PRT"));

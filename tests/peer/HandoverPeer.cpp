@@ -80,8 +80,7 @@ int Receive(int argc, char** argv) {
     QPointer<QMessageBox> box;
     int handled = 0;
     HandoverListener listener(
-        [&] { return title; },
-        [&](HandedOverJob& job) { return KeepJob(jobs, job); },
+        [&] { return title; }, [&](HandedOverJob& job) { return KeepJob(jobs, job); },
         [&](const HandedOverJob&) {
             if (!modal) return;
             if (++handled == 1) {

@@ -25,8 +25,7 @@ Expected<SharedBlock> CreateHandoverBlock(const std::string& commandLine,
                                           const std::string& folder) {
     const size_t lineBytes = commandLine.size() + 1;
     const size_t folderBytes = folder.size() + 1;
-    const size_t size =
-        std::max(kHandoverHeaderSize + lineBytes + folderBytes, kHandoverBlockSize);
+    const size_t size = std::max(kHandoverHeaderSize + lineBytes + folderBytes, kHandoverBlockSize);
     if (size > kHandoverMaxBlockSize) return Fail("command line too long for a handover");
     Expected<SharedBlock> block = SharedBlock::Create(size);
     if (!block) return block;

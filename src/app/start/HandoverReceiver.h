@@ -29,8 +29,7 @@ using JobKeeper = std::function<bool(HandedOverJob&)>;
 // then 0) when there is no readable block, the start has already withdrawn it, no longer waits
 // for the answer (`senderWaiting`, when given, says so: a killed start's job is not taken), or
 // `keep` fails. Logs nothing.
-std::optional<HandedOverJob> TakeHandoverJob(UniqueFd block, uint64_t wParam,
-                                             const JobKeeper& keep,
+std::optional<HandedOverJob> TakeHandoverJob(UniqueFd block, uint64_t wParam, const JobKeeper& keep,
                                              const std::function<bool()>& senderWaiting = {});
 
 } // namespace qorprt

@@ -55,7 +55,8 @@ bool HandOverJob(const std::string& argumentText, const std::string& fullCommand
     if (signal != 0) EndBySignal(signal); // withdrawn: the job is nobody's, as the caller asked
     if (answer.kind == WindowAnswer::Kind::Answered && answer.result == 0)
         WriteLog(10, "SendMessage = 0");
-    else if (answer.kind == WindowAnswer::Kind::TimedOut || answer.kind == WindowAnswer::Kind::Woken)
+    else if (answer.kind == WindowAnswer::Kind::TimedOut ||
+             answer.kind == WindowAnswer::Kind::Woken)
         WriteLog(10, "SendMessage: keine Antwort");
     else
         WriteLog(10, "SendMessage: Verbindung verloren");

@@ -16,9 +16,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -70,16 +70,13 @@ struct LockedSpool {
 // A new, empty file for the spool document in the temporary folder, locked.
 LockedSpool NewSpoolFile() {
     for (int attempt = 0; attempt < 10; ++attempt) {
-        std::string pattern =
-            (QDir::tempPath() + "/" + kSpoolPrefix + "XXXXXX.pdf").toStdString();
+        std::string pattern = (QDir::tempPath() + "/" + kSpoolPrefix + "XXXXXX.pdf").toStdString();
         UniqueFd fd(::mkostemps(pattern.data(), 4, O_CLOEXEC));
         if (!fd.Valid())
-            throw EPrinter("Cannot create the spool document in " +
-                           QDir::tempPath().toStdString());
+            throw EPrinter("Cannot create the spool document in " + QDir::tempPath().toStdString());
         struct stat info {};
         // A start that cleaned up between the creation and the lock removed the name: anew.
-        if (::flock(fd.Get(), LOCK_EX) == 0 && ::fstat(fd.Get(), &info) == 0 &&
-            info.st_nlink > 0)
+        if (::flock(fd.Get(), LOCK_EX) == 0 && ::fstat(fd.Get(), &info) == 0 && info.st_nlink > 0)
             return {pattern, std::move(fd)};
     }
     throw EPrinter("Cannot lock the spool document in " + QDir::tempPath().toStdString());

@@ -179,13 +179,12 @@ void JobQueue::Remove(uint64_t number) {
 
 std::vector<JobQueue::Record> JobQueue::TakeUpOrphans() {
     std::vector<Record> taken;
-    const std::string own = folder_.substr(queueFolder_.size(), folder_.size() -
-                                                                    queueFolder_.size() - 1);
+    const std::string own =
+        folder_.substr(queueFolder_.size(), folder_.size() - queueFolder_.size() - 1);
     for (const std::string& name : Names(queueFolder_)) {
         if (name == own) continue;
         const std::string other = queueFolder_ + name + "/";
-        const UniqueFd lock(
-            ::open((other + kLockName).c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+        const UniqueFd lock(::open((other + kLockName).c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
         if (name.ends_with(".new")) {
             // A folder being set up; one whose lock is free was left by a start that died.
             std::error_code ignored;

@@ -5,12 +5,12 @@
 #include "platform/system/WindowWire.h"
 
 #include <algorithm>
-#include <chrono>
-#include <poll.h>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <dirent.h>
 #include <memory>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -124,8 +124,7 @@ std::optional<std::string> GetWindowTitle(const WindowHandle& window) {
     return ReadTitle(connection);
 }
 
-UniqueFd PostWindowMessage(const WindowHandle& window, const WindowMessage& message,
-                           int attached) {
+UniqueFd PostWindowMessage(const WindowHandle& window, const WindowMessage& message, int attached) {
     UniqueFd connection;
     if (Connect(window.socketPath, -1, connection) != ConnectResult::Connected) return {};
     const auto bytes = wire::EncodeRequest({wire::RequestKind::Message, message});

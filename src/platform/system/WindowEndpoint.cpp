@@ -232,8 +232,8 @@ void WindowEndpoint::Serve() {
                             return ::poll(&peer, 1, 0) == 0;
                         };
                         if (accepting_.load())
-                            result = acceptor_(request->message, std::move(client.attached),
-                                               waiting);
+                            result =
+                                acceptor_(request->message, std::move(client.attached), waiting);
                     }
                     Answer(client.connection, result);
                 } else if (!accepting_.load()) {
@@ -266,7 +266,8 @@ void WindowEndpoint::Serve() {
                 }
                 if (!wire::PeerIsSameUser(connection.Get())) continue; // closed unanswered
                 if (incoming.size() >= kMaxOpenConnections) incoming.erase(incoming.begin());
-                incoming.push_back({std::move(connection), {}, 0, Clock::now() + kRequestTime, UniqueFd()});
+                incoming.push_back(
+                    {std::move(connection), {}, 0, Clock::now() + kRequestTime, UniqueFd()});
             }
         }
     }

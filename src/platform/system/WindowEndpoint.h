@@ -38,9 +38,8 @@ public:
 
     // Listens on a new socket "window-<pid>-<n>.sock" in `folder` (which the caller has made
     // private, see InstanceFolder) under the title `title`.
-    static Expected<std::unique_ptr<WindowEndpoint>> Open(const std::string& folder,
-                                                          std::string title,
-                                                          Acceptor acceptor = nullptr);
+    static Expected<std::unique_ptr<WindowEndpoint>>
+    Open(const std::string& folder, std::string title, Acceptor acceptor = nullptr);
     // Stops listening and removes the socket; messages still waiting are answered 0.
     ~WindowEndpoint();
     WindowEndpoint(const WindowEndpoint&) = delete;

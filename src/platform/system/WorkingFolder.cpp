@@ -38,8 +38,8 @@ WorkingFolderScope::WorkingFolderScope(const std::string& folder) {
     if (folder.empty()) return;
     previous_ = UniqueFd(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (::chdir(folder.c_str()) == 0) return;
-    WriteLog(10, "Ordner des Auftrags nicht erreichbar: " + folder + " (" + std::strerror(errno) +
-                     ")");
+    WriteLog(10,
+             "Ordner des Auftrags nicht erreichbar: " + folder + " (" + std::strerror(errno) + ")");
     EnterNowhere();
 }
 

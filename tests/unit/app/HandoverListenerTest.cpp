@@ -25,18 +25,18 @@ protected:
     void SetUp() override {
         test::EnsureGuiApplication();
         ::setenv("XDG_RUNTIME_DIR", runtime_.Path().c_str(), 1);
-        listener_ = std::make_unique<HandoverListener>(
-            [this] { return title_; },
-            [this](HandedOverJob& job) {
-                keptOn_ = std::this_thread::get_id();
-                job.record = 7;
-                return true;
-            },
-            [this](const HandedOverJob& job) {
-                handledOn_ = std::this_thread::get_id();
-                jobs_.push_back(job.commandLine + "|" + job.folder + "|" +
-                                std::to_string(job.record));
-            });
+        listener_ = std::make_unique<HandoverListener>([this] { return title_; },
+                                                       [this](HandedOverJob& job) {
+                                                           keptOn_ = std::this_thread::get_id();
+                                                           job.record = 7;
+                                                           return true;
+                                                       },
+                                                       [this](const HandedOverJob& job) {
+                                                           handledOn_ = std::this_thread::get_id();
+                                                           jobs_.push_back(
+                                                               job.commandLine + "|" + job.folder +
+                                                               "|" + std::to_string(job.record));
+                                                       });
         ASSERT_TRUE(listener_->Listening()) << listener_->ErrorText();
     }
     void TearDown() override {

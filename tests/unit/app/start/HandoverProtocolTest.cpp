@@ -25,7 +25,7 @@ TEST(HandoverProtocolTest, ReceiverReadsLineAndFolderButNeverPastTheBlock) {
         {line255, "/home/anna", 0, line255},
         {line1000, "/srv/Xaver", 0, line1000},
         {"qorprt a.PRT", "", 0, "qorprt a.PRT"},
-        {"qorprt a.PRT", "/tmp", 5, std::nullopt},      // wParam that does not fit the block
+        {"qorprt a.PRT", "/tmp", 5, std::nullopt},        // wParam that does not fit the block
         {"qorprt a.PRT", "/tmp", 1u << 30, std::nullopt}, // beyond the block
     };
     for (const auto& c : cases) {
@@ -45,9 +45,9 @@ TEST(HandoverProtocolTest, ReceiverReadsLineAndFolderButNeverPastTheBlock) {
 
 TEST(HandoverProtocolTest, OnlyOneSideRunsTheJob) {
     struct Case {
-        HandoverState before;   // what the start did first
-        bool kept;              // the instance's keeper succeeds
-        bool taken;             // the instance answers 1
+        HandoverState before; // what the start did first
+        bool kept;            // the instance's keeper succeeds
+        bool taken;           // the instance answers 1
         HandoverState after;
     } cases[] = {
         {HandoverState::Pending, true, true, HandoverState::Persisted},
