@@ -302,15 +302,28 @@ TEST_F(SecondUserTest, CannotHandOverNorAskTheTitle) {
     EXPECT_TRUE(ReceivedJobs().empty());
 }
 
-TEST_F(SecondUserTest, NamesSquattedInSharedMemoryDoNotBlockTheHandover) {
-    ASSERT_FALSE(StartReceiver().empty());
-    // Every name a clock-keyed block of ours could get in the next seconds, taken by another.
+TEST_F(SecondUserTest, NamesSquattedByAnotherUserDoNotBlockTheHandover) {
     const std::string uid = std::to_string(::geteuid());
+    // Without a runtime folder the instances meet in the temporary folder, where another user
+    // may have made the name first.
+    if (std::filesystem::exists("/run/user/" + uid)) GTEST_SKIP() << "a session folder exists";
+    test::TempDir temp, state;
+    ::chmod(temp.Path().c_str(), 01777);
+    RunAsUser({"mkdir", "-m", "0777", temp.Path() + "/qorprt-" + uid});
+    ASSERT_TRUE(std::filesystem::exists(temp.Path() + "/qorprt-" + uid));
+    ::unsetenv("XDG_RUNTIME_DIR");
+    ::setenv("TMPDIR", temp.Path().c_str(), 1);
+    ::setenv("XDG_STATE_HOME", state.Path().c_str(), 1);
+    ASSERT_FALSE(StartReceiver().empty());
+    // Every name a clock-keyed block of ours could get in the next seconds, taken as well.
     EXPECT_NE(RunAsUser({QORPRT_HANDOVER_PEER, "squat-shm", uid, "5"}), "0");
     auto start = StartProgram({"R4711.PRT", "/X"});
     EXPECT_EQ(start->Wait(kStartTime).exitCode, 0);
     EXPECT_EQ(ReceivedJobs(),
               std::vector<std::string>{Taken(std::string(QORPRT_PROGRAM) + " R4711.PRT /X")});
+    receiver_.reset();
+    ::unsetenv("TMPDIR");
+    ::unsetenv("XDG_STATE_HOME");
     std::system(("rm -f /dev/shm/qorprt-" + uid + "-QORPRT*").c_str());
 }
 
