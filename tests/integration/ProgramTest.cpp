@@ -271,7 +271,7 @@ TEST_F(ProgramTest, AHandedOverJobNamesItsFilesFromTheCallersFolder) {
 // job and prints it; a job that was only to be shown is given up. Each is named in the log.
 TEST_F(ProgramTest, JobsQueuedWhenTheServiceEndsArePrintedAfterARestart) {
     std::string longJob;
-    for (int page = 1; page <= 3000; ++page)
+    for (int page = 1; page <= 1500; ++page)
         longJob += "\t\t\tSeite\tSeite " + std::to_string(page) + "\r\n";
     const struct Case {
         int signal;
