@@ -309,11 +309,13 @@ TEST_F(ProgramTest, JobsQueuedWhenTheServiceEndsArePrintedAfterARestart) {
             return test::RunProgram(program.Executable(), args, folder, Env(), 10s).exitCode;
         };
         EXPECT_EQ(start({"LONG.PRT", "/PQorPrt PDF", "/X"}), 0);
-        // The long job is being printed: its record on disk is marked started.
+        // The long job is being printed: its record on disk is marked started and its spool
+        // document is being written.
         ASSERT_TRUE(test::WaitFor(
             [&] {
                 const auto files = QueuedFiles();
-                return std::any_of(files.begin(), files.end(),
+                return SpoolFiles() == 1 &&
+                       std::any_of(files.begin(), files.end(),
                                    [](const std::string& f) { return f.ends_with(".run"); });
             },
             30s))
