@@ -106,7 +106,7 @@ void BM_HandOverJob(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        if (!qorprt::HandOverJob("R4711.PRT /PLaser2 /X", "qorprt R4711.PRT /PLaser2 /X")) {
+        if (!qorprt::HandOverJob("R4711.PRT /PLaser2 /X", "qorprt R4711.PRT /PLaser2 /X", "/tmp")) {
             state.SkipWithError("the job was not taken");
             return;
         }

@@ -4,9 +4,9 @@
 #include "app/GuiMain.h"
 #include "app/start/Launcher.h"
 
-extern "C" __attribute__((visibility("default"))) int qorprt_gui_main(int argc, char** argv,
-                                                                      const char* fullCommandLine) {
-    return qorprt::RunGui(argc, argv, fullCommandLine ? fullCommandLine : "");
+extern "C" __attribute__((visibility("default"))) int
+qorprt_gui_main(int argc, char** argv, const char* fullCommandLine, int signalFd) {
+    return qorprt::RunGui(argc, argv, fullCommandLine ? fullCommandLine : "", signalFd);
 }
 
 // The launcher and the module must agree on the entry's signature.

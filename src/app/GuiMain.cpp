@@ -4,7 +4,9 @@
 #include "app/DisplayPlatform.h"
 #include "app/GermanQtTexts.h"
 #include "app/RunningInstance.h"
+#include "platform/printing/Printer.h"
 #include "platform/system/Errors.h"
+#include "platform/system/JobQueue.h"
 #include "platform/system/Log.h"
 #include "platform/system/SignalPipe.h"
 #include "platform/text/Encoding.h"
@@ -16,7 +18,7 @@
 
 namespace qorprt {
 
-int RunGui(int argc, char** argv, const std::string& fullCommandLine) {
+int RunGui(int argc, char** argv, const std::string& fullCommandLine, int signalFd) {
     try {
         ChooseDisplayPlatform();
         // The job's arguments are not Qt's: Qt sees the program name alone.
@@ -32,13 +34,20 @@ int RunGui(int argc, char** argv, const std::string& fullCommandLine) {
         InstanceOptions options;
         options.interactive = !ReportHeadless();
         options.screen = options.interactive;
+        // Spool documents of instances that no longer run are left over from a crash.
+        RemoveAbandonedSpoolFiles();
+        Expected<std::unique_ptr<JobQueue>> queue = JobQueue::Open();
+        if (queue)
+            options.queue = queue->get();
+        else
+            WriteLog(10, "Start: Aufträge werden nicht auf der Platte gehalten: " + queue.error());
         RunningInstance instance(options);
 
-        // SIGTERM and SIGINT end the program as "Beenden" does, between two events.
-        SignalPipe signalPipe;
-        QSocketNotifier notifier(signalPipe.ReadFd(), QSocketNotifier::Read);
+        // SIGTERM and SIGINT end the program as "Beenden" does, between two events; one that
+        // came while the program started up is waiting in the pipe already.
+        QSocketNotifier notifier(signalFd, QSocketNotifier::Read);
         QObject::connect(&notifier, &QSocketNotifier::activated, &app, [&] {
-            signalPipe.Drain();
+            DrainSignalFd(signalFd);
             RunHandler([&] { instance.ShutDownClick(); });
         });
 

@@ -6,17 +6,22 @@
 #include "platform/system/PrivateFolder.h"
 #include "platform/text/Encoding.h"
 
-#include <QSocketNotifier>
+#include <QMetaObject>
 
 namespace qorprt {
 
-HandoverListener::HandoverListener(TitleProvider title, MessageHandler handler, QObject* parent)
-    : QObject(parent), title_(std::move(title)), handler_(std::move(handler)),
-      handoverMessage_(RegisterWindowMessage(kHandoverMessageName)) {
+HandoverListener::HandoverListener(TitleProvider title, JobKeeper keep, JobHandler handler,
+                                   QObject* parent)
+    : QObject(parent), title_(std::move(title)), keep_(std::move(keep)),
+      handler_(std::move(handler)), handoverMessage_(RegisterWindowMessage(kHandoverMessageName)) {
     const std::string current = title_ ? title_().toStdString() : std::string();
     Expected<std::string> folder = InstanceFolder();
     Expected<std::unique_ptr<WindowEndpoint>> endpoint =
-        folder ? WindowEndpoint::Open(*folder, current)
+        folder ? WindowEndpoint::Open(*folder, current,
+                                      [this](const WindowMessage& message, UniqueFd block,
+                                             const std::function<bool()>& senderWaiting) {
+                                          return Accept(message, std::move(block), senderWaiting);
+                                      })
                : Expected<std::unique_ptr<WindowEndpoint>>(folder.failure());
     if (!endpoint) {
         error_ = endpoint.error();
@@ -24,11 +29,11 @@ HandoverListener::HandoverListener(TitleProvider title, MessageHandler handler, 
         return;
     }
     endpoint_ = std::move(*endpoint);
-    notifier_ = std::make_unique<QSocketNotifier>(endpoint_->NotifyFd(), QSocketNotifier::Read);
-    connect(notifier_.get(), &QSocketNotifier::activated, this, &HandoverListener::HandlePending);
 }
 
-HandoverListener::~HandoverListener() = default;
+HandoverListener::~HandoverListener() {
+    endpoint_.reset();
+}
 
 std::string HandoverListener::SocketPath() const {
     return endpoint_ ? endpoint_->SocketPath() : std::string();
@@ -38,24 +43,55 @@ void HandoverListener::RefreshTitle() {
     if (endpoint_ && title_) endpoint_->SetTitle(title_().toStdString());
 }
 
-void HandoverListener::StopAccepting() {
+std::vector<HandedOverJob> HandoverListener::StopAccepting() {
+    // Waits for a job being taken right now: afterwards none comes in any more.
     if (endpoint_) endpoint_->SetAccepting(false);
+    std::lock_guard lock(mutex_);
+    std::vector<HandedOverJob> left(taken_.begin(), taken_.end());
+    taken_.clear();
+    return left;
 }
 
-void HandoverListener::HandlePending() {
-    if (!endpoint_) return;
-    endpoint_->HandlePending([this](const WindowMessage& message) -> int64_t {
-        // Like the window's own handler for a message it does not know: result 0.
-        if (message.number != handoverMessage_ || !handler_) return 0;
+int64_t HandoverListener::Accept(const WindowMessage& message, UniqueFd block,
+                                 const std::function<bool()>& senderWaiting) {
+    // Like the window's own handler for a message it does not know: result 0.
+    if (message.number != handoverMessage_) return 0;
+    try {
+        std::optional<HandedOverJob> job =
+            TakeHandoverJob(std::move(block), message.wParam, keep_, senderWaiting);
+        if (!job) return 0;
+        {
+            std::lock_guard lock(mutex_);
+            taken_.push_back(std::move(*job));
+        }
+        QMetaObject::invokeMethod(
+            this, [this] { DeliverTaken(); }, Qt::QueuedConnection);
+        return 1;
+    } catch (const std::exception&) {
+        // Nothing was taken (memory ran out before the job was kept): the start does it.
+        return 0;
+    }
+}
+
+void HandoverListener::DeliverTaken() {
+    for (;;) {
+        HandedOverJob job;
+        {
+            std::lock_guard lock(mutex_);
+            if (taken_.empty()) return;
+            job = std::move(taken_.front());
+            taken_.pop_front();
+        }
+        // The job leaves the queue before the handler runs: a nested loop takes the next one.
+        if (!handler_) continue;
         try {
-            return handler_(message);
+            handler_(job);
         } catch (const std::exception& e) {
             // An exception must not unwind through Qt's event loop; it ends the program as one
-            // from any other handler does. The sender does its job itself.
+            // from any other handler does.
             AppException(e);
-            return 0;
         }
-    });
+    }
 }
 
 } // namespace qorprt

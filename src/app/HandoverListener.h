@@ -1,39 +1,42 @@
 #pragma once
 
+#include "app/start/HandoverReceiver.h"
 #include "platform/system/WindowEndpoint.h"
-#include "platform/system/WindowMessages.h"
 
 #include <QObject>
 #include <QString>
 
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
-
-class QSocketNotifier;
+#include <vector>
 
 namespace qorprt {
 
 // The running instance's side of the handover, in place of the window-procedure hook: it makes
 // the main window reachable for later starts (a socket in the instance folder that answers the
-// window's title) and hands each handover message to the handler on the GUI thread, also while
-// a modal message box runs its own loop. The sender waits for the handler's result.
+// window's title) and takes their jobs. A job is taken on the listener's own thread, whatever
+// the GUI thread is doing (printing, a message box, a wait for the printer): the keeper writes
+// it to disk, the start gets its answer, and only then is the job handed to the handler on the
+// GUI thread, as soon as that thread takes events (also inside a modal message box).
 class HandoverListener : public QObject {
     Q_OBJECT
 
 public:
     // The window's current title, read on the GUI thread.
     using TitleProvider = std::function<QString()>;
-    // The receiver of a handover message (its number is always the registered "QORPRT");
-    // returns the message's result: 1 when the job was taken, 0 otherwise. An exception it lets
-    // escape goes to AppException and answers 0.
-    using MessageHandler = std::function<int64_t(const WindowMessage&)>;
+    // Runs on the GUI thread for every taken job, in the order they were taken. An exception it
+    // lets escape goes to AppException.
+    using JobHandler = std::function<void(const HandedOverJob&)>;
 
     // Starts listening at once. When the instance folder or the socket cannot be had, writes a
     // level-10 line and runs on without listening: later starts then become instances of
-    // their own.
-    HandoverListener(TitleProvider title, MessageHandler handler, QObject* parent = nullptr);
-    // Stops listening; senders still waiting get 0 and do their job themselves.
+    // their own. `keep` runs on the listener's thread and must not touch the GUI's state.
+    HandoverListener(TitleProvider title, JobKeeper keep, JobHandler handler,
+                     QObject* parent = nullptr);
+    // Stops listening; a start that has not been answered does its job itself.
     ~HandoverListener() override;
 
     bool Listening() const { return endpoint_ != nullptr; }
@@ -44,19 +47,24 @@ public:
 
     // Reads the title afresh from the provider; connect the window's windowTitleChanged here.
     void RefreshTitle();
-    // From now on every handover is answered 0 without reaching the handler, so that no job is
-    // handed to an instance that is about to end. There is no way back.
-    void StopAccepting();
+    // From now on every handover is answered 0, so that no job is handed to an instance that is
+    // about to end. There is no way back. The jobs taken before but not yet handed to the
+    // handler come back, in their order, for the caller to list.
+    std::vector<HandedOverJob> StopAccepting();
 
 private:
-    void HandlePending();
+    int64_t Accept(const WindowMessage& message, UniqueFd block,
+                   const std::function<bool()>& senderWaiting);
+    void DeliverTaken();
 
     TitleProvider title_;
-    MessageHandler handler_;
+    JobKeeper keep_;
+    JobHandler handler_;
     uint32_t handoverMessage_ = 0;
-    std::unique_ptr<WindowEndpoint> endpoint_;
-    std::unique_ptr<QSocketNotifier> notifier_;
+    std::mutex mutex_;
+    std::deque<HandedOverJob> taken_;
     std::string error_;
+    std::unique_ptr<WindowEndpoint> endpoint_; // last: its thread ends first
 };
 
 } // namespace qorprt

@@ -62,10 +62,10 @@ void JobListActions::DruckeJobsClick() {
     while (index < env_.jobs.Count()) {
         JobList& jobs = env_.jobs;
         jobs.Select(static_cast<int32_t>(index));
-        std::string& entry = jobs.list.Items[index];
-        if (!entry.ends_with(" /X")) entry += " /X";
-        env_.job.Aufruf = entry;
-        const std::string ran = entry;
+        if (!jobs.list.Items[index].ends_with(" /X"))
+            jobs.SetText(index, jobs.list.Items[index] + " /X");
+        const std::string ran = jobs.list.Items[index];
+        env_.job.Aufruf = ran;
         runJob_(false);
         // A printed job has left the list and the next one moved into its place; one that is
         // still there was shown, and the loop goes on behind it.

@@ -8,6 +8,7 @@
 #include "platform/system/FailureNotice.h"
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
+#include "platform/system/WorkingFolder.h"
 
 namespace qorprt {
 
@@ -48,6 +49,11 @@ bool RunJob(JobEnvironment& env, bool minimise) {
     const int32_t index = env.jobs.list.ItemIndex;
     const std::string line = env.job.Aufruf;
     std::string reason;
+    // The job's relative names mean what they meant in its caller's folder.
+    const bool listed = index >= 0 && static_cast<size_t>(index) < env.jobs.Count();
+    env.jobs.shownFolder = listed ? env.jobs.FolderAt(static_cast<size_t>(index)) : std::string();
+    const WorkingFolderScope folder(env.jobs.shownFolder);
+    if (listed) env.jobs.MarkStarted(static_cast<size_t>(index));
     try {
         return DoJob(env, minimise);
     } catch (const std::exception& e) {

@@ -14,6 +14,7 @@
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
 #include "platform/system/Shell.h"
+#include "platform/system/WorkingFolder.h"
 #include "platform/text/Strings.h"
 #include "render/PreviewSizing.h"
 
@@ -84,12 +85,14 @@ RunningInstance::RunningInstance(InstanceOptions options)
         QMetaObject::invokeMethod(failures_.get(),
                                   [this, file, reason] { failures_->Notice(file, reason); });
     });
+    jobs_.queue = options_.queue;
     // From now on the window's LogLevel edit filters the log.
     SetLogThresholdSource(&job_.LogLevel);
     window_->setWindowIcon(ProgramIcon());
 }
 
 RunningInstance::~RunningInstance() {
+    KeepOrGiveUpJobs();
     // FormDestroy: the icon leaves the notification area with the window.
     tray_->NotifyTrayIcon(2);
     SetFailureNoticeSink({});
@@ -105,9 +108,20 @@ void RunningInstance::FormCreate(int argc, const char* const* argv,
     window_->SetVersion(kVersionDate);
     tray_->NotifyTrayIcon(0);
     tray_->NotifyTrayIcon(1);
-    listener_ = std::make_unique<HandoverListener>(
-        [this] { return window_->windowTitle(); },
-        [this](const WindowMessage& message) { return OnQorvaData(message); });
+    // A handed-over job is on disk before its start gets the answer; the listener's thread
+    // touches nothing but the queue.
+    JobQueue* queue = options_.queue;
+    listener_ =
+        std::make_unique<HandoverListener>([this] { return window_->windowTitle(); },
+                                           [queue](HandedOverJob& job) {
+                                               if (!queue) return true;
+                                               const Expected<uint64_t> record =
+                                                   queue->Add(job.commandLine, job.folder);
+                                               if (!record) return false;
+                                               job.record = *record;
+                                               return true;
+                                           },
+                                           [this](const HandedOverJob& job) { OnQorvaData(job); });
     QObject::connect(window_.get(), &QWidget::windowTitleChanged, listener_.get(),
                      &HandoverListener::RefreshTitle);
     job_.Aufruf = fullCommandLine;
@@ -120,10 +134,12 @@ void RunningInstance::FormCreate(int argc, const char* const* argv,
         serviceMode_ = 2;
         job_.Anzeige = first == "/d";
     } else {
-        jobs_.Append(fullCommandLine);
+        // The instance's own job is taken against the folder it was started in.
+        jobs_.Append(fullCommandLine, CurrentFolder());
         jobs_.scrollWidth = ScrollWidthFor(fullCommandLine.size());
         jobs_.Select(static_cast<int32_t>(jobs_.Count()) - 1);
     }
+    TakeUpOrphans();
     startsHidden_ = JobHasDirectPrintOption(fullCommandLine);
     if (!startsHidden_) {
         const std::vector<std::string>& fonts = InstalledFontNames();
@@ -140,33 +156,70 @@ void RunningInstance::FormCreate(int argc, const char* const* argv,
     timers_->EnableJobTimer();
 }
 
-int64_t RunningInstance::OnQorvaData(const WindowMessage& message) {
-    const std::optional<std::string> job = ReadHandoverJob(message.wParam, message.lParam);
-    if (!job) return 0;
-    // Once the job is in the list it is taken, whatever happens while it is run at once: the
-    // sender must not do it a second time.
-    try {
-        return TakeHandedOverJob(*job, message.wParam);
-    } catch (const std::exception& e) {
-        AppException(e);
-    }
-    return 1;
-}
-
-int64_t RunningInstance::TakeHandedOverJob(const std::string& commandLine, uint64_t bytes) {
-    jobs_.Append(commandLine);
-    jobs_.WidenScroll(ScrollWidthFor(bytes));
-    WriteLog(8, "OnQorvaData: " + commandLine);
+void RunningInstance::OnQorvaData(const HandedOverJob& job) {
+    jobs_.Append(job.commandLine, job.folder, job.record);
+    jobs_.WidenScroll(ScrollWidthFor(job.bytes));
+    WriteLog(8, "OnQorvaData: " + job.commandLine);
     // Without a screen a service shows nothing: the job timer takes the job (and gives it up).
     if (jobs_.Count() == 1 && job_.Anzeige && (options_.screen || serviceMode_ == 0)) {
         jobs_.Select(0);
-        job_.Aufruf = commandLine;
+        job_.Aufruf = job.commandLine;
         RunJob(false);
     } else if (serviceMode_ != 0) {
         timers_->EnableJobTimer();
     }
     window_->ShowModel();
+}
+
+int64_t RunningInstance::TakeHandedOverJob(const std::string& commandLine, uint64_t bytes) {
+    OnQorvaData({commandLine, std::string(), bytes, 0});
     return 1;
+}
+
+void RunningInstance::StopTakingJobs() {
+    if (!listener_) return;
+    for (const HandedOverJob& job : listener_->StopAccepting()) {
+        jobs_.Append(job.commandLine, job.folder, job.record);
+        jobs_.WidenScroll(ScrollWidthFor(job.bytes));
+        WriteLog(8, "OnQorvaData: " + job.commandLine);
+    }
+    window_->ShowModel();
+}
+
+void RunningInstance::TakeUpOrphans() {
+    if (!options_.queue) return;
+    for (JobQueue::Record& record : options_.queue->TakeUpOrphans()) {
+        // A job that was only to be shown belonged to the window its user closed: a later
+        // instance, maybe without a screen, must not inherit it.
+        if (!JobHasDirectPrintOption(record.commandLine)) {
+            WriteLog(10, "Auftrag aufgegeben (nur zur Anzeige): " + record.commandLine);
+            options_.queue->Remove(record.number);
+            continue;
+        }
+        WriteLog(10, (record.started ? "Auftrag übernommen, vielleicht schon gedruckt: "
+                                     : "Auftrag übernommen: ") +
+                         record.commandLine);
+        jobs_.Append(std::move(record.commandLine), std::move(record.folder), record.number);
+        jobs_.WidenScroll(ScrollWidthFor(jobs_.list.Items.back().size() + 1));
+    }
+    window_->ShowModel();
+}
+
+void RunningInstance::KeepOrGiveUpJobs() {
+    StopTakingJobs();
+    while (!jobs_.Empty()) {
+        const std::string line = jobs_.list.Items.front();
+        const bool direct = JobHasDirectPrintOption(line);
+        if (direct && jobs_.queue && jobs_.RecordAt(0) != 0) {
+            WriteLog(10, "Auftrag bleibt für den nächsten Start: " + line);
+            jobs_.RemoveKeepingRecord(0);
+            continue;
+        }
+        WriteLog(10,
+                 (direct ? "Auftrag nicht gedruckt: " : "Auftrag aufgegeben (nur zur Anzeige): ") +
+                     line);
+        jobs_.RemoveAt(0);
+    }
 }
 
 // FormEvents
@@ -196,6 +249,7 @@ void RunningInstance::PrinterClick() {
 }
 
 void RunningInstance::AusdruckClick() {
+    const WorkingFolderScope folder(jobs_.shownFolder);
     qorprt::AusdruckClick(job_, properties_, *printer_, state_, pdf_, &prtImg_);
 }
 
@@ -204,6 +258,7 @@ void RunningInstance::DruckeJobsClick() {
 }
 
 void RunningInstance::RefreshClick() {
+    const WorkingFolderScope folder(jobs_.shownFolder);
     actions_.RefreshClick();
 }
 
@@ -282,7 +337,7 @@ void RunningInstance::SetCaption(const std::string& title) {
     window_->SetCaption(title);
     // An instance that is about to end takes no more jobs: a start that still found it as
     // "Running" gets none and does its job itself.
-    if (title == "Ende" && listener_) listener_->StopAccepting();
+    if (title == "Ende") StopTakingJobs();
 }
 
 void RunningInstance::VersteckenClick() {
@@ -299,7 +354,7 @@ bool RunningInstance::PrinterPrinting() {
 }
 
 void RunningInstance::Terminate() {
-    if (listener_) listener_->StopAccepting();
+    StopTakingJobs();
     if (options_.terminate) {
         options_.terminate();
         return;
@@ -307,7 +362,9 @@ void RunningInstance::Terminate() {
     // A failure message on the screen stays until it could be read: the icon takes it along.
     timers_->StopTimers();
     window_->hide();
-    failures_->WhenRead([] { QCoreApplication::quit(); });
+    // Not quit(): Qt turns it into a request to close every window, which a window that is
+    // shown and not closing refuses; the end must not depend on the windows.
+    failures_->WhenRead([] { QCoreApplication::exit(0); });
 }
 
 // TrayHost

@@ -18,6 +18,7 @@
 #include "pdf/PdfOutput.h"
 #include "platform/canvas/ScratchImage.h"
 #include "platform/printing/Printer.h"
+#include "platform/system/JobQueue.h"
 
 #include <chrono>
 #include <functional>
@@ -40,6 +41,9 @@ struct InstanceOptions {
     std::function<void()> terminate;                      // null: the application quits
     // Where failure messages go; null: the tray icon, where a notification area exists.
     FailureMessages::Show failureMessage;
+    // The job list on disk; null: in memory only. With it the instance takes up the jobs of
+    // instances that ended without printing them, and keeps its own for the next start.
+    JobQueue* queue = nullptr;
 };
 
 // The running instance: the main window with the job list and the job settings it shows, the
@@ -59,12 +63,15 @@ public:
     // "/X" in the command line: the window stays hidden at start.
     bool StartsHidden() const { return startsHidden_; }
 
-    // The handover message of a later start: the job read from its block and taken, 1; or 0
-    // when the block cannot be read.
-    int64_t OnQorvaData(const WindowMessage& message);
-    // A handed-over job: appended to the job list, shown at once when it is the only entry
-    // and Anzeige is checked, or the job timer armed in service mode. Returns 1 (taken).
+    // A handed-over job, on the GUI thread once the listener has taken it: appended to the job
+    // list, shown at once when it is the only entry and Anzeige is checked, or the job timer
+    // armed in service mode.
+    void OnQorvaData(const HandedOverJob& job);
+    // The same for a job without a folder and record. Returns 1 (taken).
     int64_t TakeHandedOverJob(const std::string& commandLine, uint64_t bytes);
+    // The end of the program, however it comes: every direct-print job still listed stays in
+    // the queue on disk for the next start, every other is given up; each is named in the log.
+    void KeepOrGiveUpJobs();
     // The receiver of handovers; null before FormCreate.
     HandoverListener* Listener() { return listener_.get(); }
 
@@ -120,6 +127,10 @@ public:
 
 private:
     int ScreenHeight() const;
+    // Lists the jobs the listener took but had not yet handed over, when it stops taking jobs.
+    void StopTakingJobs();
+    // Appends the jobs of instances that ended before they printed them.
+    void TakeUpOrphans();
 
     InstanceOptions options_;
     JobSettings job_;

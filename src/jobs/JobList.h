@@ -1,30 +1,65 @@
 #pragma once
 
 #include "graphics/JobSettings.h"
+#include "platform/system/JobQueue.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qorprt {
 
-// The job list: one job command line (8-bit Windows-1252, program path first) per entry, not
-// sorted, new entries at the end; the selected entry is the one a job operation works on. The
-// list's horizontal scroll width is at least 6 pixels per byte of the longest line added.
+// The job list: one job command line (program path first) per entry, not sorted, new entries at
+// the end; the selected entry is the one a job operation works on. Beside its text every entry
+// carries the folder its caller started in (relative names of the job are taken against it) and
+// the number of its record in the queue on disk (0: none). Every change goes through the methods
+// here, so that the queue on disk follows the list. The list's horizontal scroll width is at
+// least 6 pixels per byte of the longest line added.
 struct JobList {
     ListModel list;
     int32_t scrollWidth = 0;
+    // The queue on disk; none: the list lives in memory only.
+    JobQueue* queue = nullptr;
+    // The folder of the job last run or shown: the print button and the redraw work in it.
+    std::string shownFolder;
 
     size_t Count() const { return list.Items.size(); }
     bool Empty() const { return list.Items.empty(); }
-    void Append(std::string line) { list.Items.push_back(std::move(line)); }
-    // Widens the scroll width to `width`; it never shrinks.
-    void WidenScroll(int32_t width) {
-        if (scrollWidth < width) scrollWidth = width;
+    // Appends an entry; a job without a record gets one when there is a queue.
+    void Append(std::string line, std::string folder = {}, uint64_t record = 0) {
+        if (record == 0 && queue) {
+            if (const Expected<uint64_t> added = queue->Add(line, folder)) record = *added;
+        }
+        list.Items.push_back(std::move(line));
+        folders_.push_back(std::move(folder));
+        records_.push_back(record);
     }
-    // Removes the entry and leaves nothing selected, as a list box does.
+    const std::string& FolderAt(size_t index) const {
+        static const std::string none;
+        return index < folders_.size() ? folders_[index] : none;
+    }
+    uint64_t RecordAt(size_t index) const { return index < records_.size() ? records_[index] : 0; }
+    // Changes an entry's text (the entry stays where it is).
+    void SetText(size_t index, std::string line) {
+        if (index < list.Items.size()) list.Items[index] = std::move(line);
+    }
+    // The job's printing starts: a crash from now on prints it again at the next start.
+    void MarkStarted(size_t index) {
+        if (queue && RecordAt(index) != 0) queue->MarkStarted(RecordAt(index));
+    }
+    // Removes the entry, and its record from disk, and leaves nothing selected, as a list box
+    // does.
     void RemoveAt(size_t index) {
+        if (queue && RecordAt(index) != 0) queue->Remove(RecordAt(index));
+        RemoveKeepingRecord(index);
+    }
+    // Removes the entry but leaves its record on disk for the next start (the program ends).
+    void RemoveKeepingRecord(size_t index) {
         if (index >= list.Items.size()) return;
-        list.Items.erase(list.Items.begin() + static_cast<std::ptrdiff_t>(index));
+        const auto at = static_cast<std::ptrdiff_t>(index);
+        list.Items.erase(list.Items.begin() + at);
+        if (index < folders_.size()) folders_.erase(folders_.begin() + at);
+        if (index < records_.size()) records_.erase(records_.begin() + at);
         list.ItemIndex = -1;
     }
     void RemoveSelected() {
@@ -33,6 +68,14 @@ struct JobList {
     void Select(int32_t index) {
         list.ItemIndex = index >= 0 && static_cast<size_t>(index) < list.Items.size() ? index : -1;
     }
+    // Widens the scroll width to `width`; it never shrinks.
+    void WidenScroll(int32_t width) {
+        if (scrollWidth < width) scrollWidth = width;
+    }
+
+private:
+    std::vector<std::string> folders_;
+    std::vector<uint64_t> records_;
 };
 
 // The scroll width a command line of `bytes` bytes asks for: 6 pixels per byte.

@@ -1,13 +1,13 @@
 // The instance handover between real processes: the program started as a client starts it hands
-// its job to a running instance (the test receiver, a HandoverListener that writes each job it
-// takes into a file as "wParam<TAB>job command line"), and what must not be handed over is not.
+// its job to a running instance (the test receiver, a HandoverListener that keeps each job it
+// takes in a file as "wParam<TAB>job command line<TAB>folder"), and what must not be handed over
+// is not.
 
 #include "app/start/HandoverProtocol.h"
-#include "app/start/HandoverReceiver.h"
 #include "app/start/HandoverSender.h"
 #include "platform/system/Log.h"
-#include "platform/system/SharedBlock.h"
 #include "platform/system/WindowClient.h"
+#include "platform/system/WorkingFolder.h"
 #include "support/ProgramRun.h"
 #include "support/TempDir.h"
 
@@ -42,8 +42,40 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+// A job as the receiver keeps it, from a start in the test's folder.
 std::string Taken(const std::string& job) {
-    return std::to_string(job.size() + 1) + "\t" + job;
+    return std::to_string(job.size() + 1) + "\t" + job + "\t" + CurrentFolder();
+}
+
+// Whether the process holds a handover block (a memory file) open.
+bool HoldsHandoverBlock(pid_t pid) {
+    const std::string folder = "/proc/" + std::to_string(pid) + "/fd";
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        if (std::filesystem::read_symlink(entry.path(), ec).string().starts_with("/memfd:qorprt"))
+            return true;
+    }
+    return false;
+}
+
+template <class Condition> bool WaitUntil(Condition done) {
+    for (auto waited = 0ms; waited < kStartTime; waited += 5ms) {
+        if (done()) return true;
+        std::this_thread::sleep_for(5ms);
+    }
+    return done();
+}
+
+// This user's entries in /dev/shm.
+std::vector<std::string> SharedMemoryNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm")) {
+        struct stat info {};
+        if (::lstat(entry.path().c_str(), &info) == 0 && info.st_uid == ::geteuid())
+            names.push_back(entry.path().filename());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 class HandoverTest : public ::testing::Test {
@@ -129,7 +161,8 @@ TEST_F(HandoverTest, WhatIsNotHandedOver) {
         options.insert(options.end(), c.options.begin(), c.options.end());
         ASSERT_FALSE(StartReceiver(options).empty());
         work_.Write("qorprt.log", "");
-        EXPECT_FALSE(HandOverJob(c.argumentText, "qorprt " + c.argumentText)) << c.argumentText;
+        EXPECT_FALSE(HandOverJob(c.argumentText, "qorprt " + c.argumentText, "/tmp"))
+            << c.argumentText;
         const std::vector<std::string> log = Lines(work_.Read("qorprt.log"));
         if (c.logged.empty()) {
             EXPECT_TRUE(log.empty()) << c.argumentText;
@@ -148,8 +181,44 @@ TEST_F(HandoverTest, SocketOfAnEndedInstanceIsRemoved) {
     ASSERT_EQ(::kill(receiver_->Pid(), SIGKILL), 0);
     receiver_->Wait(kStartTime);
     ASSERT_TRUE(std::filesystem::exists(socket));
-    EXPECT_FALSE(HandOverJob("x.PRT", "qorprt x.PRT"));
+    EXPECT_FALSE(HandOverJob("x.PRT", "qorprt x.PRT", "/tmp"));
     EXPECT_FALSE(std::filesystem::exists(socket));
+}
+
+// An instance that does not take the job in time: the start withdraws it and does it itself,
+// and the instance, when it comes to it, finds it withdrawn. A start killed while it waits
+// leaves nothing behind.
+TEST_F(HandoverTest, AStartThatGetsNoAnswerWithdrawsItsJobAndAKilledOneLeavesNothing) {
+    work_.Write("qorprt.log", "");
+    SetLogFolder(work_.Path());
+    const std::string folder = runtime_.Path() + "/qorprt/";
+    std::filesystem::create_directory(folder);
+    ::chmod(folder.c_str(), 0700);
+    receiver_ = std::make_unique<RunningProgram>(std::vector<std::string>{
+        QORPRT_HANDOVER_PEER, "listen-raw", folder, "Running", jobs_, "4000"});
+    const std::string socket = receiver_->ReadLine(kStartTime);
+    ASSERT_FALSE(socket.empty());
+    const std::vector<std::string> shmBefore = SharedMemoryNames();
+
+    // Killed while it waits for the answer, its block passed on.
+    auto killed = StartProgram({"K.PRT", "/X"});
+    ASSERT_TRUE(WaitUntil([&] { return HoldsHandoverBlock(killed->Pid()); }));
+    killed->Signal(SIGKILL);
+    killed->Wait(kStartTime);
+    EXPECT_EQ(receiver_->ReadLine(kStartTime), "0");
+    // Given up after a few seconds: the job stays with the start.
+    EXPECT_FALSE(HandOverJob("W.PRT /X", "qorprt W.PRT /X", "/tmp"));
+    const std::vector<std::string> log = Lines(work_.Read("qorprt.log"));
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_TRUE(log[0].ends_with(": SendMessage: keine Antwort\r")) << log[0];
+    EXPECT_EQ(SharedMemoryNames(), shmBefore);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                            std::filesystem::directory_iterator{}),
+              1); // the receiver's socket alone
+    // The stalled receiver comes to the job only after the start gave it up: it keeps none.
+    EXPECT_EQ(receiver_->ReadLine(kStartTime), "0");
+    EXPECT_TRUE(ReceivedJobs().empty());
+    SetLogFolder("");
 }
 
 TEST_F(HandoverTest, TwentyStartsWithinOneSecondLoseNoJob) {
@@ -172,12 +241,13 @@ TEST_F(HandoverTest, TwentyStartsWithinOneSecondLoseNoJob) {
 
 TEST_F(HandoverTest, HandoverInsideModalMessageBoxOfTheReceiver) {
     ASSERT_FALSE(StartReceiver({"--modal"}).empty());
-    // The first job opens the box and keeps its sender waiting; the second arrives inside it.
+    // The first job opens the box; the second arrives inside it.
     auto first = StartProgram({"A.PRT"});
     WaitForJobs(1);
     auto second = StartProgram({"B.PRT"});
     EXPECT_EQ(second->Wait(kStartTime).exitCode, 0);
     EXPECT_EQ(first->Wait(kStartTime).exitCode, 0);
+    WaitForJobs(3);
     const std::string program = QORPRT_PROGRAM;
     EXPECT_EQ(ReceivedJobs(),
               (std::vector<std::string>{Taken(program + " A.PRT"), Taken(program + " B.PRT"),
@@ -226,37 +296,35 @@ TEST_F(SecondUserTest, CannotHandOverNorAskTheTitle) {
     ::chmod(runtime_.Path().c_str(), 0711);
     ::chmod(folder.c_str(), 0711);
     ::chmod(socket.c_str(), 0666);
-    Expected<HandoverBlock> block = CreateHandoverBlock(1000000, 256);
-    ASSERT_TRUE(block.ok()) << block.error();
     EXPECT_EQ(RunAsUser({QORPRT_HANDOVER_PEER, "title", socket}), "-");
-    EXPECT_EQ(RunAsUser({QORPRT_HANDOVER_PEER, "send", socket, "256", std::to_string(block->key)}),
-              "0");
+    EXPECT_EQ(RunAsUser({QORPRT_HANDOVER_PEER, "send", socket, "256", "0"}), "0");
     ::chmod(folder.c_str(), 0700);
     EXPECT_TRUE(ReceivedJobs().empty());
 }
 
-TEST_F(SecondUserTest, CannotReadABlockNorPlantOne) {
-    const std::string job = "qorprt R4711.PRT /PGeheim";
-    Expected<HandoverBlock> block = CreateHandoverBlock(2000000, job.size() + 1);
-    ASSERT_TRUE(block.ok()) << block.error();
-    std::copy(job.begin(), job.end(), block->block.Writable().begin());
-    int code = 0;
-    RunAsUser(
-        {QORPRT_HANDOVER_PEER, "read-shm", SharedBlock::SystemName(HandoverBlockName(block->key))},
-        &code);
-    EXPECT_EQ(code, 2);
-
-    // A block another user put under our name is neither read nor written to.
-    const uint32_t planted = 3000000;
-    const std::string plantedName = SharedBlock::SystemName(HandoverBlockName(planted));
-    ::shm_unlink(plantedName.c_str());
-    RunAsUser({QORPRT_HANDOVER_PEER, "plant-shm", plantedName, "qorprt evil.PRT"}, &code);
-    ASSERT_EQ(code, 0);
-    EXPECT_FALSE(ReadHandoverJob(256, planted).has_value());
-    Expected<HandoverBlock> next = CreateHandoverBlock(planted, 256);
-    ASSERT_TRUE(next.ok()) << next.error();
-    EXPECT_EQ(next->key, planted + 1);
-    ::shm_unlink(plantedName.c_str());
+TEST_F(SecondUserTest, NamesSquattedByAnotherUserDoNotBlockTheHandover) {
+    const std::string uid = std::to_string(::geteuid());
+    // Without a runtime folder the instances meet in the temporary folder, where another user
+    // may have made the name first.
+    if (std::filesystem::exists("/run/user/" + uid)) GTEST_SKIP() << "a session folder exists";
+    test::TempDir temp, state;
+    ::chmod(temp.Path().c_str(), 01777);
+    RunAsUser({"mkdir", "-m", "0777", temp.Path() + "/qorprt-" + uid});
+    ASSERT_TRUE(std::filesystem::exists(temp.Path() + "/qorprt-" + uid));
+    ::unsetenv("XDG_RUNTIME_DIR");
+    ::setenv("TMPDIR", temp.Path().c_str(), 1);
+    ::setenv("XDG_STATE_HOME", state.Path().c_str(), 1);
+    ASSERT_FALSE(StartReceiver().empty());
+    // Every name a clock-keyed block of ours could get in the next seconds, taken as well.
+    EXPECT_NE(RunAsUser({QORPRT_HANDOVER_PEER, "squat-shm", uid, "5"}), "0");
+    auto start = StartProgram({"R4711.PRT", "/X"});
+    EXPECT_EQ(start->Wait(kStartTime).exitCode, 0);
+    EXPECT_EQ(ReceivedJobs(),
+              std::vector<std::string>{Taken(std::string(QORPRT_PROGRAM) + " R4711.PRT /X")});
+    receiver_.reset();
+    ::unsetenv("TMPDIR");
+    ::unsetenv("XDG_STATE_HOME");
+    std::system(("rm -f /dev/shm/qorprt-" + uid + "-QORPRT*").c_str());
 }
 
 TEST_F(SecondUserTest, WindowOfAnotherUserIsNotFound) {

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 
 namespace qorprt {
@@ -26,12 +27,12 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 // No display at all: the program must run on without one. Its instances meet in a folder of
-// the test's own.
-test::EnvChanges Headless(const std::string& pdfFolder, const std::string& runtimeFolder) {
-    return {{"DISPLAY", std::nullopt},
-            {"WAYLAND_DISPLAY", std::nullopt},
-            {"QT_QPA_PLATFORM", std::nullopt},
-            {"XDG_RUNTIME_DIR", runtimeFolder},
+// the test's own and keep their queue in another.
+test::EnvChanges Headless(const std::string& pdfFolder, const std::string& runtimeFolder,
+                          const std::string& stateFolder, const std::string& tempFolder) {
+    return {{"DISPLAY", std::nullopt},          {"TMPDIR", tempFolder},
+            {"WAYLAND_DISPLAY", std::nullopt},  {"QT_QPA_PLATFORM", std::nullopt},
+            {"XDG_RUNTIME_DIR", runtimeFolder}, {"XDG_STATE_HOME", stateFolder},
             {"QORPRT_PDF_DIR", pdfFolder}};
 }
 
@@ -51,7 +52,9 @@ protected:
                             std::chrono::milliseconds timeout = 40s) {
         return test::RunProgram(program.Executable(), args, dir.Path(), Env(), timeout);
     }
-    test::EnvChanges Env() const { return Headless(dir.File("out"), runtime.Path()); }
+    test::EnvChanges Env() const {
+        return Headless(dir.File("out"), runtime.Path(), state.Path(), temp.Path());
+    }
     std::vector<fs::path> Pdfs() const {
         std::vector<fs::path> files;
         for (const auto& entry : fs::directory_iterator(dir.File("out")))
@@ -75,10 +78,45 @@ protected:
         fs::rename(pdfs[0], dir.File(as));
         return dir.File(as);
     }
+    // A service started in `cwd`, listening for handovers.
+    std::unique_ptr<test::RunningProgram> StartService(const std::string& cwd) {
+        auto service = std::make_unique<test::RunningProgram>(
+            program.Executable(), std::vector<std::string>{"/D"}, cwd, Env());
+        // Until its listener is up a start would become an instance of its own.
+        EXPECT_TRUE(test::WaitFor(
+            [&] {
+                return fs::exists(runtime.Path() + "/qorprt") &&
+                       !fs::is_empty(runtime.Path() + "/qorprt");
+            },
+            20s));
+        return service;
+    }
+    // The job files of the queue on disk, of every instance.
+    std::vector<std::string> QueuedFiles() const {
+        std::vector<std::string> files;
+        const std::string queue = state.Path() + "/qorva/queue";
+        if (!fs::exists(queue)) return files;
+        for (const auto& entry : fs::recursive_directory_iterator(queue)) {
+            const std::string name = entry.path().filename();
+            if (name.ends_with(".job") || name.ends_with(".run")) files.push_back(name);
+        }
+        return files;
+    }
+    size_t SpoolFiles() const {
+        size_t count = 0;
+        for (const auto& entry : fs::directory_iterator(temp.Path()))
+            count += entry.path().filename().string().starts_with("qorprt-spool-") ? 1 : 0;
+        return count;
+    }
+    std::string JobLine(const std::string& prt, bool direct = true) const {
+        return program.Executable() + " " + prt + " /P\"QorPrt PDF\"" + (direct ? " /X" : "");
+    }
 
     test::ProgramCopy program;
     test::TempDir dir;
     test::TempDir runtime;
+    test::TempDir state;
+    test::TempDir temp;
 };
 
 TEST_F(ProgramTest, HelpAndVersionPrintAndEnd) {
@@ -489,6 +527,119 @@ TEST_F(ProgramTest, AsAServiceItsImportantLinesReachTheJournalAlsoWithoutALogFil
     EXPECT_FALSE(Contains(run.err, " 8 PID=")) << run.err; // the job timer's lines stay out
     EXPECT_FALSE(Contains(run.err, "\r"));                 // the journal ends lines with LF alone
     EXPECT_FALSE(fs::exists(program.Folder().File("qorprt.log")));
+}
+
+// A job's relative names (its PRT file, its letterhead, its PDF) are taken against the folder
+// its start was called in, not the service's.
+TEST_F(ProgramTest, AHandedOverJobNamesItsFilesFromTheCallersFolder) {
+    auto service = StartService(dir.Path());
+    fs::create_directories(dir.File("kunde"));
+    fs::copy_file(QORPRT_EXAMPLES "/R4711.PRT", dir.File("kunde/R4711.PRT"));
+    fs::copy_file(QORPRT_EXAMPLES "/letterhead.png", dir.File("kunde/kopf.png"));
+    const test::ProgramResult start = test::RunProgram(
+        program.Executable(), {"R4711.PRT", "/PQorPrt PDF", "/Hkopf.png", "/wrechnung.pdf", "/X"},
+        dir.File("kunde"), Env(), 10s);
+    EXPECT_EQ(start.exitCode, 0) << start.err;
+    EXPECT_TRUE(test::WaitFor([&] { return fs::exists(dir.File("kunde/R4711.PRD")); }, 30s))
+        << program.Log();
+    EXPECT_TRUE(fs::exists(dir.File("kunde/rechnung.pdf")));
+    EXPECT_TRUE(fs::exists(dir.File("R4711.PRT"))); // the service's folder is not touched
+    EXPECT_FALSE(Contains(program.Log(), "konnte nicht")) << program.Log();
+    service->Signal(SIGTERM);
+    EXPECT_EQ(service->Wait(20s).exitCode, 0);
+}
+
+// Starts hand their jobs over at once while the service prints a long job; the service is then
+// stopped (SIGTERM: it finishes the document) or killed. The next service takes up every direct
+// job and prints it; a job that was only to be shown is given up. Each is named in the log.
+TEST_F(ProgramTest, JobsQueuedWhenTheServiceEndsArePrintedAfterARestart) {
+    std::string longJob;
+    for (int page = 1; page <= 1500; ++page)
+        longJob += "\t\t\tSeite\tSeite " + std::to_string(page) + "\r\n";
+    const struct Case {
+        int signal;
+        std::vector<std::string> atTheEnd; // logged by the ended service
+        std::vector<std::string> atTakeUp; // logged by the next one
+    } cases[] = {
+        {SIGTERM,
+         {"Auftrag bleibt für den nächsten Start: " + JobLine("A.PRT"),
+          "Auftrag bleibt für den nächsten Start: " + JobLine("B.PRT"),
+          "Auftrag aufgegeben (nur zur Anzeige): " + JobLine("SHOW.PRT", false),
+          "Auftrag bleibt für den nächsten Start: " + JobLine("C.PRT")},
+         {"Auftrag übernommen: " + JobLine("A.PRT"), "Auftrag übernommen: " + JobLine("B.PRT"),
+          "Auftrag übernommen: " + JobLine("C.PRT")}},
+        {SIGKILL,
+         {},
+         {"Auftrag übernommen, vielleicht schon gedruckt: " + JobLine("LONG.PRT"),
+          "Auftrag übernommen: " + JobLine("A.PRT"), "Auftrag übernommen: " + JobLine("B.PRT"),
+          "Auftrag aufgegeben (nur zur Anzeige): " + JobLine("SHOW.PRT", false),
+          "Auftrag übernommen: " + JobLine("C.PRT")}},
+    };
+    for (const Case& c : cases) {
+        const std::string folder = dir.File("case" + std::to_string(c.signal));
+        fs::create_directories(folder);
+        const auto write = [&](const std::string& name, const std::string& text) {
+            std::ofstream(folder + "/" + name, std::ios::binary) << text;
+        };
+        write("LONG.PRT", longJob);
+        for (const char* name : {"A.PRT", "B.PRT", "C.PRT", "SHOW.PRT"})
+            write(name, std::string("\t\t\t\tAuftrag ") + name + "\r\n");
+        program.EnableLog();
+        std::ofstream(program.Folder().File("qorprt.log"), std::ios::trunc).flush();
+
+        auto service = StartService(folder);
+        const auto start = [&](const std::vector<std::string>& args) {
+            return test::RunProgram(program.Executable(), args, folder, Env(), 10s).exitCode;
+        };
+        EXPECT_EQ(start({"LONG.PRT", "/PQorPrt PDF", "/X"}), 0);
+        // The long job is being printed: its record on disk is marked started and its spool
+        // document is being written.
+        ASSERT_TRUE(test::WaitFor(
+            [&] {
+                const auto files = QueuedFiles();
+                return SpoolFiles() == 1 &&
+                       std::any_of(files.begin(), files.end(),
+                                   [](const std::string& f) { return f.ends_with(".run"); });
+            },
+            30s))
+            << program.Log();
+        for (const char* name : {"A.PRT", "B.PRT"})
+            EXPECT_EQ(start({name, "/PQorPrt PDF", "/X"}), 0) << name;
+        EXPECT_EQ(start({"SHOW.PRT", "/PQorPrt PDF"}), 0);
+        EXPECT_EQ(start({"C.PRT", "/PQorPrt PDF", "/X"}), 0);
+        // The starts did not wait for the long print.
+        EXPECT_FALSE(fs::exists(folder + "/LONG.PRD")) << "the long job ended too soon";
+        service->Signal(c.signal);
+        const test::ProgramResult end = service->Wait(60s);
+        EXPECT_FALSE(end.timedOut);
+        // SIGTERM lets the document in print come out whole; a killed service leaves its spool
+        // file, which the next one removes.
+        EXPECT_EQ(fs::exists(folder + "/LONG.PRD"), c.signal == SIGTERM);
+        EXPECT_EQ(SpoolFiles(), c.signal == SIGTERM ? 0u : 1u);
+        for (const std::string& line : c.atTheEnd)
+            EXPECT_TRUE(Contains(program.Log(), ": " + line + "\r\n")) << line << "\n"
+                                                                       << program.Log();
+
+        auto next = StartService(folder);
+        EXPECT_TRUE(test::WaitFor(
+            [&] {
+                for (const char* name : {"A.PRD", "B.PRD", "C.PRD", "LONG.PRD"})
+                    if (!fs::exists(folder + "/" + name)) return false;
+                return QueuedFiles().empty();
+            },
+            90s))
+            << program.Log();
+        for (const std::string& line : c.atTakeUp)
+            EXPECT_TRUE(Contains(program.Log(),
+                                 " 10 PID=" + std::to_string(next->Pid()) + ": " + line + "\r\n"))
+                << line << "\n"
+                << program.Log();
+        EXPECT_TRUE(fs::exists(folder + "/SHOW.PRT"));
+        EXPECT_EQ(SpoolFiles(), 0u);
+        next->Signal(SIGTERM);
+        EXPECT_EQ(next->Wait(20s).exitCode, 0);
+        EXPECT_TRUE(QueuedFiles().empty());
+    }
 }
 
 } // namespace

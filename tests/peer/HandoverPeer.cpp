@@ -1,17 +1,20 @@
 // A second process for the handover tests and the benchmark. As a receiver it is a running
-// instance reduced to the handover: a HandoverListener whose handler reads the job from its
-// block and appends it to a file as one line "wParam<TAB>job command line". Its other commands act
-// as a client or as a process of another user would.
+// instance reduced to the handover: a HandoverListener that keeps each job it takes by appending
+// it to a file as one line "wParam<TAB>job command line<TAB>folder". Its other commands act as a
+// client or as a process of another user would.
 //
 //   receive JOBS [--title TITLE] [--modal] [--not-accepting]
 //       listens as the instance titled TITLE ("Running") and prints its socket path; --modal
 //       opens a modal message box while it handles the first job and closes it when the next
 //       job has arrived inside it; --not-accepting answers every handover 0
-//   listen-raw FOLDER TITLE JOBS   the same in FOLDER, without Qt and without folder checks
-//   send SOCKET WPARAM LPARAM      sends the handover message, prints the result
+//   listen-raw FOLDER TITLE JOBS [STALL_MS]
+//       the same in FOLDER, without Qt and without folder checks, printing its answer to each
+//       handover; with STALL_MS it waits that long before it takes a job (an instance that
+//       hangs)
+//   send SOCKET WPARAM LPARAM      sends the handover message without a block, prints the result
 //   title SOCKET                   prints the window's title, or "-" without an answer
-//   read-shm NAME                  prints the shared-memory object's bytes; exit 2 if refused
-//   plant-shm NAME TEXT            creates the object for everyone (mode 0666) holding TEXT
+//   squat-shm UID SECONDS          creates, for everyone, the shared-memory names the clock
+//                                  would give the handover blocks of user UID for that long
 
 #include "app/HandoverListener.h"
 #include "app/start/HandoverProtocol.h"
@@ -26,6 +29,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
@@ -39,6 +43,9 @@ namespace {
 
 using namespace qorprt;
 
+// The job kept as one line of the file.
+bool KeepJob(const std::string& jobs, HandedOverJob& job);
+
 void AppendLine(const std::string& file, const std::string& line) {
     const std::string text = line + "\n";
     const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
@@ -47,11 +54,9 @@ void AppendLine(const std::string& file, const std::string& line) {
     ::close(fd);
 }
 
-int64_t TakeJob(const std::string& jobs, const WindowMessage& message) {
-    const std::optional<std::string> job = ReadHandoverJob(message.wParam, message.lParam);
-    if (!job) return 0;
-    AppendLine(jobs, std::to_string(message.wParam) + "\t" + *job);
-    return 1;
+bool KeepJob(const std::string& jobs, HandedOverJob& job) {
+    AppendLine(jobs, std::to_string(job.bytes) + "\t" + job.commandLine + "\t" + job.folder);
+    return true;
 }
 
 void PrintLine(const std::string& text) {
@@ -74,21 +79,19 @@ int Receive(int argc, char** argv) {
     QApplication app(argc, argv);
     QPointer<QMessageBox> box;
     int handled = 0;
-    HandoverListener listener([&] { return title; },
-                              [&](const WindowMessage& message) -> int64_t {
-                                  const int64_t result = TakeJob(jobs, message);
-                                  if (!modal || result == 0) return result;
-                                  if (++handled == 1) {
-                                      QMessageBox dialog(QMessageBox::Information, "Qorva",
-                                                         "modal");
-                                      box = &dialog;
-                                      dialog.exec();
-                                      AppendLine(jobs, "modal closed");
-                                  } else if (box) {
-                                      box->accept();
-                                  }
-                                  return result;
-                              });
+    HandoverListener listener(
+        [&] { return title; }, [&](HandedOverJob& job) { return KeepJob(jobs, job); },
+        [&](const HandedOverJob&) {
+            if (!modal) return;
+            if (++handled == 1) {
+                QMessageBox dialog(QMessageBox::Information, "Qorva", "modal");
+                box = &dialog;
+                dialog.exec();
+                AppendLine(jobs, "modal closed");
+            } else if (box) {
+                box->accept();
+            }
+        });
     if (!listener.Listening()) {
         std::fprintf(stderr, "not listening: %s\n", listener.ErrorText().c_str());
         return 1;
@@ -98,22 +101,30 @@ int Receive(int argc, char** argv) {
     return app.exec();
 }
 
-int ListenRaw(char** argv) {
+int ListenRaw(int argc, char** argv) {
     const std::string jobs = argv[4];
-    auto endpoint = WindowEndpoint::Open(argv[2], argv[3]);
+    const long stallMs = argc > 5 ? std::strtol(argv[5], nullptr, 10) : 0;
+    auto endpoint = WindowEndpoint::Open(
+        argv[2], argv[3],
+        [&](const WindowMessage& message, UniqueFd block,
+            const std::function<bool()>& senderWaiting) -> int64_t {
+            if (message.number != RegisterWindowMessage(kHandoverMessageName)) return 0;
+            if (stallMs > 0) ::usleep(static_cast<useconds_t>(stallMs * 1000));
+            const bool taken =
+                TakeHandoverJob(
+                    std::move(block), message.wParam,
+                    [&](HandedOverJob& job) { return KeepJob(jobs, job); }, senderWaiting)
+                    .has_value();
+            PrintLine(taken ? "1" : "0");
+            return taken ? 1 : 0;
+        });
     if (!endpoint) {
         std::fprintf(stderr, "not listening: %s\n", endpoint.error().c_str());
         return 1;
     }
     PrintLine((*endpoint)->SocketPath());
-    const uint32_t number = RegisterWindowMessage(kHandoverMessageName);
-    for (;;) {
-        pollfd ready{(*endpoint)->NotifyFd(), POLLIN, 0};
-        ::poll(&ready, 1, -1);
-        (*endpoint)->HandlePending([&](const WindowMessage& message) -> int64_t {
-            return message.number == number ? TakeJob(jobs, message) : 0;
-        });
-    }
+    for (;;)
+        ::pause();
 }
 
 int Send(char** argv) {
@@ -129,25 +140,26 @@ int Title(char** argv) {
     return 0;
 }
 
-int ReadShm(char** argv) {
-    const int fd = ::shm_open(argv[2], O_RDONLY, 0);
-    if (fd < 0) return 2;
-    std::vector<char> bytes(4096);
-    const ssize_t got = ::read(fd, bytes.data(), bytes.size());
-    ::close(fd);
-    if (got < 0) return 2;
-    PrintLine(std::string(bytes.data(), static_cast<size_t>(got)).c_str());
+// The names a clock-keyed handover would use: "/qorprt-<uid>-QORPRT" + six hex digits of
+// (seconds of the hour * 4096 + milliseconds); all of them from now on for `seconds`.
+int SquatShm(char** argv) {
+    const std::string prefix = std::string("/qorprt-") + argv[2] + "-QORPRT";
+    const long seconds = std::strtol(argv[3], nullptr, 10);
+    const long first = static_cast<long>(std::time(nullptr) % 3600);
+    int planted = 0;
+    for (long s = first; s <= first + seconds; ++s) {
+        for (long ms = 0; ms < 1064; ++ms) {
+            char name[64];
+            std::snprintf(name, sizeof name, "%s%06lX", prefix.c_str(), (s % 3600) * 4096 + ms);
+            const int fd = ::shm_open(name, O_RDWR | O_CREAT | O_EXCL, 0666);
+            if (fd < 0) continue;
+            ::fchmod(fd, 0666);
+            ::close(fd);
+            ++planted;
+        }
+    }
+    PrintLine(std::to_string(planted));
     return 0;
-}
-
-int PlantShm(char** argv) {
-    const std::string_view text = argv[3];
-    const int fd = ::shm_open(argv[2], O_RDWR | O_CREAT | O_EXCL, 0666);
-    if (fd < 0) return 2;
-    const bool done = ::fchmod(fd, 0666) == 0 &&
-                      ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    ::close(fd);
-    return done ? 0 : 2;
 }
 
 } // namespace
@@ -155,11 +167,10 @@ int PlantShm(char** argv) {
 int main(int argc, char** argv) {
     const std::string_view command = argc > 1 ? argv[1] : "";
     if (command == "receive" && argc >= 3) return Receive(argc, argv);
-    if (command == "listen-raw" && argc == 5) return ListenRaw(argv);
+    if (command == "listen-raw" && (argc == 5 || argc == 6)) return ListenRaw(argc, argv);
     if (command == "send" && argc == 5) return Send(argv);
     if (command == "title" && argc == 3) return Title(argv);
-    if (command == "read-shm" && argc == 3) return ReadShm(argv);
-    if (command == "plant-shm" && argc == 4) return PlantShm(argv);
+    if (command == "squat-shm" && argc == 4) return SquatShm(argv);
     std::fprintf(stderr, "usage: see the head of HandoverPeer.cpp\n");
     return 64;
 }

@@ -3,21 +3,27 @@
 #include "app/start/HandoverProtocol.h"
 #include "platform/system/SharedBlock.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace qorprt {
 
-std::optional<std::string> ReadHandoverJob(uint64_t wParam, int64_t lParam) {
-    // No sender builds a name from a key beyond six hex digits.
-    if (wParam == 0 || lParam < 0 || lParam > 0xFFFFFF) return std::nullopt;
-    const Expected<SharedBlock> block =
-        SharedBlock::OpenForReading(HandoverBlockName(static_cast<uint32_t>(lParam)));
+std::optional<HandedOverJob> TakeHandoverJob(UniqueFd blockFd, uint64_t wParam,
+                                             const JobKeeper& keep,
+                                             const std::function<bool()>& senderWaiting) {
+    const Expected<SharedBlock> block = SharedBlock::Map(std::move(blockFd), kHandoverMaxBlockSize);
     if (!block) return std::nullopt;
-    const std::span<const char> bytes = block->Bytes();
-    const size_t copied = static_cast<size_t>(std::min<uint64_t>(wParam, bytes.size()));
-    const char* end = std::find(bytes.data(), bytes.data() + copied, '\0');
-    return std::string(bytes.data(), end);
+    const std::optional<HandoverContents> contents = ReadHandoverBlock(*block, wParam);
+    if (!contents) return std::nullopt;
+    // From here on the start can no longer withdraw the job; until it is kept, a start that
+    // loses us knows we ended before the job was safe and does it itself.
+    if ((senderWaiting && !senderWaiting()) ||
+        !ChangeHandoverState(*block, HandoverState::Pending, HandoverState::Taken))
+        return std::nullopt;
+    HandedOverJob job{contents->commandLine, contents->folder, wParam, 0};
+    if (keep && !keep(job)) {
+        ChangeHandoverState(*block, HandoverState::Taken, HandoverState::Withdrawn);
+        return std::nullopt;
+    }
+    ChangeHandoverState(*block, HandoverState::Taken, HandoverState::Persisted);
+    return job;
 }
 
 } // namespace qorprt

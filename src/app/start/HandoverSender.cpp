@@ -2,15 +2,22 @@
 
 #include "app/start/HandoverProtocol.h"
 #include "platform/system/Log.h"
+#include "platform/system/SignalPipe.h"
 #include "platform/system/WindowClient.h"
 #include "platform/system/WindowMessages.h"
 
-#include <algorithm>
-#include <chrono>
-
 namespace qorprt {
 
-bool HandOverJob(const std::string& argumentText, const std::string& fullCommandLine) {
+namespace {
+
+// An instance takes a job on a thread of its own within milliseconds, whatever its window
+// does; only a stopped or hung instance makes a start wait this long.
+constexpr int kAnswerTimeMs = 3000;
+
+} // namespace
+
+bool HandOverJob(const std::string& argumentText, const std::string& fullCommandLine,
+                 const std::string& folder) {
     const std::string text = argumentText + ' ';
     const std::optional<WindowHandle> window = FindWindowByTitle(kRunningTitle);
     if (!window) return false;
@@ -22,23 +29,37 @@ bool HandOverJob(const std::string& argumentText, const std::string& fullCommand
         WriteLog(10, "Fehler RegisterWindowMessage");
         return false;
     }
-    const size_t written = fullCommandLine.size() + 1; // with its NUL
-    int64_t result = 0;
-    {
-        Expected<HandoverBlock> handover =
-            CreateHandoverBlock(HandoverKey(std::chrono::system_clock::now()), written);
-        if (!handover) {
-            WriteLog(10, "Fehler MapViewOfFile");
-            return false;
-        }
-        const std::span<char> block = handover->block.Writable();
-        std::copy(fullCommandLine.begin(), fullCommandLine.end(), block.begin());
-        block[fullCommandLine.size()] = '\0';
-        result =
-            SendWindowMessage(*window, {message, written, static_cast<int64_t>(handover->key)});
-    } // the block is unmapped, closed and removed as soon as the answer is in
-    if (result != 0) return true;
-    WriteLog(10, "SendMessage = " + std::to_string(result));
+    const Expected<SharedBlock> block = CreateHandoverBlock(fullCommandLine, folder);
+    if (!block) {
+        WriteLog(10, "Fehler MapViewOfFile");
+        return false;
+    }
+    const uint64_t written = fullCommandLine.size() + 1; // with its NUL
+    const UniqueFd connection = PostWindowMessage(*window, {message, written, 0}, block->Fd());
+    const int signals = TerminationSignals().ReadFd();
+    WindowAnswer answer{WindowAnswer::Kind::Lost};
+    int signal = 0;
+    if (connection.Valid()) {
+        answer = WaitForWindowAnswer(connection, kAnswerTimeMs, signals);
+        if (answer.kind == WindowAnswer::Kind::Woken) signal = TerminationSignals().Drain();
+    }
+    if (answer.kind != WindowAnswer::Kind::Answered &&
+        !ChangeHandoverState(*block, HandoverState::Pending, HandoverState::Withdrawn)) {
+        // The instance took the job before we gave up: only it may run it now. It answers as
+        // soon as the job is on disk, or drops the connection when it ends before.
+        answer = WaitForWindowAnswer(connection, -1, -1);
+    }
+    if (LoadHandoverState(*block) == HandoverState::Persisted ||
+        (answer.kind == WindowAnswer::Kind::Answered && answer.result != 0))
+        return true;
+    if (signal != 0) EndBySignal(signal); // withdrawn: the job is nobody's, as the caller asked
+    if (answer.kind == WindowAnswer::Kind::Answered && answer.result == 0)
+        WriteLog(10, "SendMessage = 0");
+    else if (answer.kind == WindowAnswer::Kind::TimedOut ||
+             answer.kind == WindowAnswer::Kind::Woken)
+        WriteLog(10, "SendMessage: keine Antwort");
+    else
+        WriteLog(10, "SendMessage: Verbindung verloren");
     return false;
 }
 

@@ -6,6 +6,8 @@
 #include "jobs/Version.h"
 #include "platform/system/Log.h"
 #include "platform/system/Process.h"
+#include "platform/system/SignalPipe.h"
+#include "platform/system/WorkingFolder.h"
 #include "platform/text/Encoding.h"
 
 #include <cstdio>
@@ -63,7 +65,7 @@ int StartGui(int argc, char** argv, const std::string& fullCommandLine) {
         return 1;
     }
     // The module stays loaded until the process ends.
-    return entry(argc, argv, fullCommandLine.c_str());
+    return entry(argc, argv, fullCommandLine.c_str(), TerminationSignals().ReadFd());
 }
 
 } // namespace
@@ -79,7 +81,9 @@ int LaunchProgram(int argc, char** argv) {
     }
     const std::string fullCommandLine = FullCommandLine(argc, argv);
     // "/N" is looked for among the arguments, not in the text, where a file name may hold it.
-    if (!WantsOwnInstance(argc, argv) && HandOverJob(std::string(), fullCommandLine)) return 0;
+    if (!WantsOwnInstance(argc, argv) &&
+        HandOverJob(std::string(), fullCommandLine, CurrentFolder()))
+        return 0;
     return StartGui(argc, argv, fullCommandLine);
 }
 

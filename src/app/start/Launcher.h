@@ -8,8 +8,9 @@ namespace qorprt {
 int LaunchProgram(int argc, char** argv);
 
 // The name of the GUI entry point in the program's module, and its signature: the arguments and
-// the full command line (Windows-1252) the launcher built from them.
+// the full command line the launcher built from them, and the read end of the process's signal
+// pipe (the module has its own copy of the launcher's code, but there is one pipe per process).
 inline constexpr const char* kGuiEntryName = "qorprt_gui_main";
-using GuiEntry = int (*)(int argc, char** argv, const char* fullCommandLine);
+using GuiEntry = int (*)(int argc, char** argv, const char* fullCommandLine, int signalFd);
 
 } // namespace qorprt

@@ -3,6 +3,7 @@
 #include "platform/canvas/Fonts.h"
 #include "platform/printing/SpoolCheck.h"
 #include "platform/system/Errors.h"
+#include "platform/system/Files.h"
 #include "platform/text/Encoding.h"
 #include "platform/text/QtText.h"
 
@@ -16,7 +17,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -71,14 +76,28 @@ int32_t Pixels(int32_t hundredths, int32_t dpi) {
     return static_cast<int32_t>(std::lround(static_cast<double>(hundredths) * dpi / 2540.0));
 }
 
-// A new, empty file for the spool document in the temporary folder.
-fs::path NewSpoolFile() {
-    std::string pattern = (QDir::tempPath() + "/qorprt-spool-XXXXXX.pdf").toStdString();
-    const int fd = mkstemps(pattern.data(), 4);
-    if (fd < 0)
-        throw EPrinter("Cannot create the spool document in " + QDir::tempPath().toStdString());
-    ::close(fd);
-    return pattern;
+constexpr const char* kSpoolPrefix = "qorprt-spool-";
+
+// A spool file and the lock that says it is in use: the start of a later instance removes only
+// the spool files whose lock it can take, those of instances that ended without removing them.
+struct LockedSpool {
+    fs::path path;
+    UniqueFd lock;
+};
+
+// A new, empty file for the spool document in the temporary folder, locked.
+LockedSpool NewSpoolFile() {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        std::string pattern = (QDir::tempPath() + "/" + kSpoolPrefix + "XXXXXX.pdf").toStdString();
+        UniqueFd fd(::mkostemps(pattern.data(), 4, O_CLOEXEC));
+        if (!fd.Valid())
+            throw EPrinter("Cannot create the spool document in " + QDir::tempPath().toStdString());
+        struct stat info {};
+        // A start that cleaned up between the creation and the lock removed the name: anew.
+        if (::flock(fd.Get(), LOCK_EX) == 0 && ::fstat(fd.Get(), &info) == 0 && info.st_nlink > 0)
+            return {pattern, std::move(fd)};
+    }
+    throw EPrinter("Cannot lock the spool document in " + QDir::tempPath().toStdString());
 }
 
 } // namespace
@@ -89,8 +108,8 @@ fs::path NewSpoolFile() {
 class Printer::Document {
 public:
     Document(const QPageLayout& layout, int32_t dpi, const std::string& title,
-             const CanvasFactory& factory, fs::path file)
-        : file_{std::move(file)}, layout_(layout), dpi_(dpi) {
+             const CanvasFactory& factory, LockedSpool file)
+        : file_{std::move(file.path), std::move(file.lock)}, layout_(layout), dpi_(dpi) {
         if (file_.path.empty()) {
             buffer_ = std::make_unique<QBuffer>();
             buffer_->open(QIODevice::WriteOnly);
@@ -149,6 +168,7 @@ private:
     // Removes the spool file however the document ends, a failing constructor included.
     struct SpoolFile {
         fs::path path;
+        UniqueFd lock; // released after the file is gone
         ~SpoolFile() {
             std::error_code ec;
             if (!path.empty()) fs::remove(path, ec);
@@ -412,7 +432,7 @@ qorprt::Canvas& Printer::Target() {
     if (!scratch_) {
         TakeUpDevMode();
         scratch_ = std::make_unique<Document>(LayoutFor(*devMode_, papers_, Unprintable(), *dpi_),
-                                              *dpi_, Title, factory_, fs::path());
+                                              *dpi_, Title, factory_, LockedSpool());
     }
     return scratch_->Canvas();
 }
@@ -453,6 +473,24 @@ void Printer::NewPage() {
     if (!Printing()) throw EPrinter(kNotPrinting);
     document_->NewPage();
     ++pageNumber_;
+}
+
+void RemoveAbandonedSpoolFiles() {
+    const std::string folder = QDir::tempPath().toStdString() + "/";
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(kSpoolPrefix) || !name.ends_with(".pdf")) continue;
+        const std::string path = folder + std::string(name);
+        const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat info {};
+        // Only our own spool files, and only those no running instance holds.
+        if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::geteuid() || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        if (info.st_nlink > 0) ::unlink(path.c_str());
+    }
 }
 
 } // namespace qorprt

@@ -122,4 +122,8 @@ private:
     std::string lastError_;
 };
 
+// Removes this user's spool documents in the temporary folder that no running instance holds
+// (an instance holds a lock on each of its own while it uses it).
+void RemoveAbandonedSpoolFiles();
+
 } // namespace qorprt

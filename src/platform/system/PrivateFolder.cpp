@@ -1,11 +1,13 @@
 #include "platform/system/PrivateFolder.h"
 
 #include "platform/system/Files.h"
+#include "platform/system/Log.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,7 +63,15 @@ Expected<std::string> InstanceFolder() {
         return EnsurePrivateFolder(session + "/qorprt");
     std::string temp = EnvironmentFolder("TMPDIR");
     if (temp.empty()) temp = "/tmp";
-    return EnsurePrivateFolder(temp + "/qorprt-" + uid);
+    Expected<std::string> shared = EnsurePrivateFolder(temp + "/qorprt-" + uid);
+    // Anyone can create that name in the temporary folder first; then the user's state folder,
+    // which no other user can reach, is the meeting place instead.
+    if (shared || shared.code() != kErrorAccessDenied) return shared;
+    const std::string state = UserStateLogFolder();
+    if (state.empty()) return shared;
+    std::error_code ignored;
+    std::filesystem::create_directories(state, ignored);
+    return EnsurePrivateFolder(state + "run");
 }
 
 } // namespace qorprt

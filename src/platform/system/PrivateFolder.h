@@ -15,7 +15,8 @@ Expected<std::string> EnsurePrivateFolder(const std::string& path);
 // The folder where the running instances of this user keep their sockets:
 // $XDG_RUNTIME_DIR/qorprt/; without XDG_RUNTIME_DIR (cron, su) the session's runtime folder
 // /run/user/<uid>/qorprt/ when that folder exists and is ours, so that such a start still finds
-// the instance of the desktop session; else ${TMPDIR:-/tmp}/qorprt-<uid>/. Made private as
+// the instance of the desktop session; else ${TMPDIR:-/tmp}/qorprt-<uid>/, or, when another
+// user has taken that name, the folder "run" in the user's state folder. Made private as
 // EnsurePrivateFolder says.
 Expected<std::string> InstanceFolder();
 

@@ -5,13 +5,8 @@
 
 #include <cstddef>
 #include <span>
-#include <string>
-#include <string_view>
 
 namespace qorprt {
-
-// The error code of a creation whose name is taken (ERROR_ALREADY_EXISTS).
-inline constexpr int32_t kErrorAlreadyExists = 183;
 
 // A memory mapping that unmaps itself.
 class MappedRegion {
@@ -32,44 +27,33 @@ private:
     size_t size_ = 0;
 };
 
-// A named block of shared memory of this user (a POSIX shared-memory object of mode 0600 whose
-// system name carries the user id, see SystemName). The creator removes the name again when its
-// object goes; the memory lives on while another process still has it mapped.
+// A block of shared memory without a name: a memory file that exists only while a process
+// holds its descriptor or a mapping, so that no other user can take, plant or block it and a
+// killed process leaves nothing behind. It reaches another process as a descriptor passed over
+// a Unix socket. Its size is sealed: neither side can shrink it under the other's mapping.
 class SharedBlock {
 public:
-    // Creates the block `name` of `size` bytes (zero-filled) and maps it for writing. Fails with
-    // kErrorAlreadyExists when the name is taken, so that two senders never share one block.
-    static Expected<SharedBlock> Create(std::string_view name, size_t size);
-    // Opens the existing block `name` and maps all of it for reading. Fails when there is none,
-    // when it does not belong to this user, or when it cannot be mapped. An empty block maps to
-    // no bytes.
-    static Expected<SharedBlock> OpenForReading(std::string_view name);
+    // A new zero-filled block of `size` bytes (at least one), mapped for reading and writing.
+    static Expected<SharedBlock> Create(size_t size);
+    // Maps the block behind a received descriptor for reading and writing. Fails for anything
+    // that is not a sealed memory file, and for one larger than `maxSize`.
+    static Expected<SharedBlock> Map(UniqueFd fd, size_t maxSize);
 
-    // The system name of the block `name` of this user: "/qorprt-<uid>-" + name.
-    static std::string SystemName(std::string_view name);
-
-    // No block.
     SharedBlock() = default;
-    SharedBlock(SharedBlock&& other) noexcept;
-    SharedBlock& operator=(SharedBlock&& other) noexcept;
-    SharedBlock(const SharedBlock&) = delete;
-    SharedBlock& operator=(const SharedBlock&) = delete;
-    ~SharedBlock();
 
-    // The block's bytes: writable for the creator, read-only for a reader.
-    std::span<char> Writable();
-    std::span<const char> Bytes() const;
+    // The descriptor to pass on.
+    int Fd() const { return fd_.Get(); }
+    std::span<char> Bytes() const {
+        return {static_cast<char*>(mapping_.Address()), mapping_.Size()};
+    }
     size_t Size() const { return mapping_.Size(); }
 
 private:
-    SharedBlock(std::string systemName, UniqueFd fd, MappedRegion mapping, bool owner);
-    void Remove() noexcept;
+    SharedBlock(UniqueFd fd, MappedRegion mapping)
+        : fd_(std::move(fd)), mapping_(std::move(mapping)) {}
 
-    std::string systemName_;
     UniqueFd fd_;
     MappedRegion mapping_;
-    bool owner_ = false;
-    bool writable_ = false;
 };
 
 } // namespace qorprt

@@ -12,10 +12,10 @@ namespace {
 
 std::atomic<int> signalWriteFd{-1};
 
-extern "C" void OnTerminationSignal(int) {
+extern "C" void OnTerminationSignal(int signal) {
     const int saved = errno;
     const int fd = signalWriteFd.load();
-    const char byte = 1;
+    const char byte = static_cast<char>(signal);
     if (fd >= 0) (void)!::write(fd, &byte, 1);
     errno = saved;
 }
@@ -49,17 +49,39 @@ SignalPipe::~SignalPipe() {
 }
 
 int SignalPipe::Drain() {
-    int count = 0;
+    return DrainSignalFd(read_);
+}
+
+int DrainSignalFd(int fd) {
+    int last = 0;
     char buffer[64];
     for (;;) {
-        const ssize_t got = ::read(read_, buffer, sizeof buffer);
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got > 0) {
-            count += static_cast<int>(got);
+            last = buffer[got - 1];
             continue;
         }
         if (got < 0 && errno == EINTR) continue;
-        return count;
+        return last;
     }
+}
+
+SignalPipe& TerminationSignals() {
+    static SignalPipe pipe;
+    return pipe;
+}
+
+void EndBySignal(int signal) {
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signal);
+    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    ::raise(signal);
+    ::_exit(128 + signal);
 }
 
 } // namespace qorprt

@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <dirent.h>
 #include <memory>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -120,6 +122,41 @@ std::optional<std::string> GetWindowTitle(const WindowHandle& window) {
     if (Connect(window.socketPath, kTitleTimeoutMs, connection) != ConnectResult::Connected)
         return std::nullopt;
     return ReadTitle(connection);
+}
+
+UniqueFd PostWindowMessage(const WindowHandle& window, const WindowMessage& message, int attached) {
+    UniqueFd connection;
+    if (Connect(window.socketPath, -1, connection) != ConnectResult::Connected) return {};
+    const auto bytes = wire::EncodeRequest({wire::RequestKind::Message, message});
+    if (!wire::WriteAllWithFd(connection.Get(), bytes.data(), bytes.size(), attached)) return {};
+    return connection;
+}
+
+WindowAnswer WaitForWindowAnswer(const UniqueFd& connection, int timeoutMs, int wakeFd) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int wait = -1;
+        if (timeoutMs >= 0) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0) return {WindowAnswer::Kind::TimedOut};
+            wait = static_cast<int>(left.count());
+        }
+        pollfd polled[2] = {{connection.Get(), POLLIN, 0}, {wakeFd, POLLIN, 0}};
+        const int ready = ::poll(polled, wakeFd >= 0 ? 2 : 1, wait);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0) return {WindowAnswer::Kind::Lost};
+        if (ready == 0) continue; // the deadline is checked above
+        if (polled[0].revents != 0) {
+            int64_t result = 0;
+            // The answer is eight bytes written at once: once readable, it is all there.
+            if (!wire::ReadAll(connection.Get(), &result, sizeof result, 1000))
+                return {WindowAnswer::Kind::Lost};
+            return {WindowAnswer::Kind::Answered, result};
+        }
+        if (wakeFd >= 0 && polled[1].revents != 0) return {WindowAnswer::Kind::Woken};
+    }
 }
 
 int64_t SendWindowMessage(const WindowHandle& window, const WindowMessage& message) {

@@ -56,12 +56,13 @@ struct Incoming {
     std::array<char, wire::kRequestSize> bytes{};
     size_t got = 0;
     Clock::time_point deadline;
+    UniqueFd attached;
 };
 
 } // namespace
 
-Expected<std::unique_ptr<WindowEndpoint>> WindowEndpoint::Open(const std::string& folder,
-                                                               std::string title) {
+Expected<std::unique_ptr<WindowEndpoint>>
+WindowEndpoint::Open(const std::string& folder, std::string title, Acceptor acceptor) {
     static std::atomic<unsigned> counter{0};
     const std::string base = folder + "window-" + std::to_string(::getpid()) + "-";
     UniqueFd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
@@ -97,7 +98,7 @@ Expected<std::unique_ptr<WindowEndpoint>> WindowEndpoint::Open(const std::string
             return Fail(SystemError(finalPath, error));
         }
         auto endpoint = std::make_unique<WindowEndpoint>(Key(), std::move(listener), finalPath,
-                                                         std::move(title));
+                                                         std::move(title), std::move(acceptor));
         if (!endpoint->notify_.Valid() || !endpoint->stop_.Valid())
             return Fail(SystemError("eventfd", errno));
         struct stat info {};
@@ -111,10 +112,11 @@ Expected<std::unique_ptr<WindowEndpoint>> WindowEndpoint::Open(const std::string
     return Fail(base + "*: no free socket name");
 }
 
-WindowEndpoint::WindowEndpoint(Key, UniqueFd listener, std::string socketPath, std::string title)
+WindowEndpoint::WindowEndpoint(Key, UniqueFd listener, std::string socketPath, std::string title,
+                               Acceptor acceptor)
     : listener_(std::move(listener)), notify_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
       stop_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), socketPath_(std::move(socketPath)),
-      title_(std::move(title)) {}
+      acceptor_(std::move(acceptor)), title_(std::move(title)) {}
 
 WindowEndpoint::~WindowEndpoint() {
     if (server_.joinable()) {
@@ -142,6 +144,7 @@ std::string WindowEndpoint::Title() const {
 }
 
 void WindowEndpoint::SetAccepting(bool accepting) {
+    std::lock_guard lock(acceptMutex_);
     accepting_.store(accepting);
 }
 
@@ -194,9 +197,11 @@ void WindowEndpoint::Serve() {
             Incoming& client = incoming[i];
             const short events = polled[i + 2].revents;
             if (events != 0) {
+                int attached = client.attached.Release();
                 const ssize_t got =
-                    ::recv(client.connection.Get(), client.bytes.data() + client.got,
-                           client.bytes.size() - client.got, 0);
+                    wire::ReceiveWithFd(client.connection.Get(), client.bytes.data() + client.got,
+                                        client.bytes.size() - client.got, attached);
+                client.attached = UniqueFd(attached);
                 if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
                     still.push_back(std::move(client));
                     continue;
@@ -217,6 +222,20 @@ void WindowEndpoint::Serve() {
                     std::memcpy(answer.data(), &length, sizeof length);
                     answer += title;
                     (void)wire::WriteAll(client.connection.Get(), answer.data(), answer.size());
+                } else if (acceptor_) {
+                    int64_t result = 0;
+                    {
+                        std::lock_guard lock(acceptMutex_);
+                        const int connection = client.connection.Get();
+                        const auto waiting = [connection] {
+                            pollfd peer{connection, POLLRDHUP, 0};
+                            return ::poll(&peer, 1, 0) == 0;
+                        };
+                        if (accepting_.load())
+                            result =
+                                acceptor_(request->message, std::move(client.attached), waiting);
+                    }
+                    Answer(client.connection, result);
                 } else if (!accepting_.load()) {
                     Answer(client.connection, 0);
                 } else {
@@ -247,7 +266,8 @@ void WindowEndpoint::Serve() {
                 }
                 if (!wire::PeerIsSameUser(connection.Get())) continue; // closed unanswered
                 if (incoming.size() >= kMaxOpenConnections) incoming.erase(incoming.begin());
-                incoming.push_back({std::move(connection), {}, 0, Clock::now() + kRequestTime});
+                incoming.push_back(
+                    {std::move(connection), {}, 0, Clock::now() + kRequestTime, UniqueFd()});
             }
         }
     }

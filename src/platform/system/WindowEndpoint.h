@@ -21,18 +21,25 @@ namespace qorprt {
 //
 // A thread of its own accepts the connections and answers title requests at once, so that a
 // start finds the instance also while its GUI thread is busy with a job, as a window title is
-// found on Windows. Messages wait until the GUI thread calls HandlePending (NotifyFd is readable
-// while some wait), which runs the handler on that thread and answers its result; the sender
-// waits for it without a time-out. Connections of another user are closed unanswered; one that
-// sends no complete request within a second, or sends garbage, is closed too.
+// found on Windows. With an acceptor, that thread also answers every message at once: the
+// acceptor runs there, with the descriptor the sender passed along, and its result is the
+// answer. Without one, messages wait until the GUI thread calls HandlePending (NotifyFd is
+// readable while some wait), which runs the handler on that thread and answers its result.
+// Connections of another user are closed unanswered; one that sends no complete request within a
+// second, or sends garbage, is closed too.
 class WindowEndpoint {
 public:
     using Handler = std::function<int64_t(const WindowMessage&)>;
+    // Runs on the endpoint's own thread; `attached` is invalid when the sender passed none.
+    // `senderWaiting` tells whether the sender still waits for the answer (a killed one does
+    // not).
+    using Acceptor = std::function<int64_t(const WindowMessage&, UniqueFd attached,
+                                           const std::function<bool()>& senderWaiting)>;
 
     // Listens on a new socket "window-<pid>-<n>.sock" in `folder` (which the caller has made
     // private, see InstanceFolder) under the title `title`.
-    static Expected<std::unique_ptr<WindowEndpoint>> Open(const std::string& folder,
-                                                          std::string title);
+    static Expected<std::unique_ptr<WindowEndpoint>>
+    Open(const std::string& folder, std::string title, Acceptor acceptor = nullptr);
     // Stops listening and removes the socket; messages still waiting are answered 0.
     ~WindowEndpoint();
     WindowEndpoint(const WindowEndpoint&) = delete;
@@ -42,7 +49,8 @@ public:
     std::string Title() const;
 
     // While not accepting, every message is answered 0 without reaching the handler, so that
-    // its sender does the job itself. Title requests are answered all the same.
+    // its sender does the job itself. Title requests are answered all the same. Once this
+    // returns, no acceptor call is running any more.
     void SetAccepting(bool accepting);
     bool Accepting() const { return accepting_.load(); }
 
@@ -60,7 +68,8 @@ public:
     struct Key {
         explicit Key() = default;
     };
-    WindowEndpoint(Key, UniqueFd listener, std::string socketPath, std::string title);
+    WindowEndpoint(Key, UniqueFd listener, std::string socketPath, std::string title,
+                   Acceptor acceptor);
 
 private:
     struct Waiting {
@@ -79,6 +88,8 @@ private:
     dev_t socketDevice_ = 0;
     ino_t socketInode_ = 0;
     std::atomic<bool> accepting_{true};
+    Acceptor acceptor_;
+    std::mutex acceptMutex_; // held while the acceptor runs
     mutable std::mutex mutex_;
     std::string title_;
     std::deque<Waiting> waiting_;

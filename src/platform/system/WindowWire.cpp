@@ -5,6 +5,7 @@
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace qorprt::wire {
@@ -54,6 +55,61 @@ bool PeerIsSameUser(int fd) {
     socklen_t size = sizeof peer;
     return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && size == sizeof peer &&
            peer.uid == ::geteuid();
+}
+
+bool WriteAllWithFd(int fd, const void* bytes, size_t size, int attached) {
+    if (attached < 0) return WriteAll(fd, bytes, size);
+    // The descriptor travels with the first byte; the rest follows as plain data.
+    iovec first{const_cast<void*>(bytes), 1};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+    msghdr message{};
+    message.msg_iov = &first;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = SOL_SOCKET;
+    header->cmsg_type = SCM_RIGHTS;
+    header->cmsg_len = CMSG_LEN(sizeof(int));
+    std::memcpy(CMSG_DATA(header), &attached, sizeof attached);
+    for (;;) {
+        const ssize_t sent = ::sendmsg(fd, &message, MSG_NOSIGNAL);
+        if (sent == 1) break;
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && errno == EAGAIN) {
+            pollfd out{fd, POLLOUT, 0};
+            if (::poll(&out, 1, -1) < 0 && errno != EINTR) return false;
+            continue;
+        }
+        return false;
+    }
+    return WriteAll(fd, static_cast<const char*>(bytes) + 1, size - 1);
+}
+
+ssize_t ReceiveWithFd(int fd, void* bytes, size_t size, int& attached) {
+    iovec into{bytes, size};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 4)] = {};
+    msghdr message{};
+    message.msg_iov = &into;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    const ssize_t got = ::recvmsg(fd, &message, MSG_CMSG_CLOEXEC);
+    if (got < 0) return got;
+    for (cmsghdr* header = CMSG_FIRSTHDR(&message); header;
+         header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_RIGHTS) continue;
+        const size_t count = (header->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+        for (size_t i = 0; i < count; ++i) {
+            int received = -1;
+            std::memcpy(&received, CMSG_DATA(header) + i * sizeof(int), sizeof received);
+            if (attached < 0)
+                attached = received;
+            else
+                ::close(received);
+        }
+    }
+    return got;
 }
 
 bool WriteAll(int fd, const void* bytes, size_t size) {

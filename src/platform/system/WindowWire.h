@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <sys/types.h>
 
 namespace qorprt::wire {
 
@@ -34,6 +35,14 @@ std::optional<Request> DecodeRequest(const std::array<char, kRequestSize>& bytes
 
 // Whether the process at the other end of the connected Unix socket runs as this user.
 bool PeerIsSameUser(int fd);
+
+// Writes all bytes (never raising SIGPIPE), the descriptor `attached` (when not negative) passed
+// along with the first of them; false when the peer is gone.
+bool WriteAllWithFd(int fd, const void* bytes, size_t size, int attached);
+
+// Receives up to `size` bytes like recv(); a descriptor passed along with them is stored in
+// `attached` (close-on-exec) unless it already holds one, in which case the new one is closed.
+ssize_t ReceiveWithFd(int fd, void* bytes, size_t size, int& attached);
 
 // Writes all bytes (never raising SIGPIPE); false when the peer is gone.
 bool WriteAll(int fd, const void* bytes, size_t size);

@@ -25,14 +25,18 @@ protected:
     void SetUp() override {
         test::EnsureGuiApplication();
         ::setenv("XDG_RUNTIME_DIR", runtime_.Path().c_str(), 1);
-        listener_ = std::make_unique<HandoverListener>(
-            [this] { return title_; },
-            [this](const WindowMessage& message) -> int64_t {
-                handledOn_ = std::this_thread::get_id();
-                const auto job = ReadHandoverJob(message.wParam, message.lParam);
-                if (job) jobs_.push_back(*job);
-                return job ? 1 : 0;
-            });
+        listener_ = std::make_unique<HandoverListener>([this] { return title_; },
+                                                       [this](HandedOverJob& job) {
+                                                           keptOn_ = std::this_thread::get_id();
+                                                           job.record = 7;
+                                                           return true;
+                                                       },
+                                                       [this](const HandedOverJob& job) {
+                                                           handledOn_ = std::this_thread::get_id();
+                                                           jobs_.push_back(
+                                                               job.commandLine + "|" + job.folder +
+                                                               "|" + std::to_string(job.record));
+                                                       });
         ASSERT_TRUE(listener_->Listening()) << listener_->ErrorText();
     }
     void TearDown() override {
@@ -46,7 +50,8 @@ protected:
         return done.get();
     }
     bool HandOver(const std::string& line) {
-        auto taken = std::async(std::launch::async, [&] { return HandOverJob("a.PRT", line); });
+        auto taken = std::async(std::launch::async,
+                                [&] { return HandOverJob("a.PRT", line, "/home/anna"); });
         return RunUntil(taken);
     }
 
@@ -54,13 +59,32 @@ protected:
     QString title_ = "Running";
     std::vector<std::string> jobs_;
     std::thread::id handledOn_;
+    std::thread::id keptOn_;
     std::unique_ptr<HandoverListener> listener_;
 };
 
-TEST_F(HandoverListenerTest, JobIsTakenOnTheGuiThread) {
-    EXPECT_TRUE(HandOver("qorprt a.PRT /PLaser\xF6"));
-    EXPECT_EQ(jobs_, std::vector<std::string>{"qorprt a.PRT /PLaser\xF6"});
+TEST_F(HandoverListenerTest, JobIsKeptOnTheListenersThreadAndListedOnTheGuiThread) {
+    // The start has its answer before the GUI thread has seen the job.
+    auto taken = std::async(std::launch::async,
+                            [&] { return HandOverJob("a.PRT", "qorprt a.PRT /X", "/home/anna"); });
+    EXPECT_TRUE(taken.get());
+    EXPECT_TRUE(jobs_.empty());
+    EXPECT_NE(keptOn_, std::this_thread::get_id());
+    while (jobs_.empty())
+        QCoreApplication::processEvents();
+    EXPECT_EQ(jobs_, std::vector<std::string>{"qorprt a.PRT /X|/home/anna|7"});
     EXPECT_EQ(handledOn_, std::this_thread::get_id());
+}
+
+TEST_F(HandoverListenerTest, JobsTakenButNotYetListedComeBackWhenTheListenerStops) {
+    EXPECT_TRUE(std::async(std::launch::async, [&] {
+                    return HandOverJob("b.PRT", "qorprt b.PRT /X", "/srv");
+                }).get());
+    const std::vector<HandedOverJob> left = listener_->StopAccepting();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].commandLine, "qorprt b.PRT /X");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(jobs_.empty());
 }
 
 TEST_F(HandoverListenerTest, OnlyTheHandoverMessageWhileAcceptingAndTitledRunning) {

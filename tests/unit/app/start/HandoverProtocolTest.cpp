@@ -3,92 +3,83 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/mman.h>
-#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace qorprt {
 namespace {
 
-using namespace std::chrono;
-
-TEST(HandoverProtocolTest, KeyAndBlockNameFromTheClock) {
-    const auto hour = sys_days(year(2024) / 3 / 1) + hours(13);
-    const struct {
-        system_clock::time_point when;
-        uint32_t key;
-        const char* name;
-    } cases[] = {
-        {hour, 0, "QORPRT000000"},
-        {hour + minutes(59) + seconds(59) + milliseconds(999), 14742503, "QORPRTE0F3E7"},
-        {hour + seconds(1), 4096, "QORPRT001000"},
-        {hour + seconds(244) + milliseconds(576), 1000000, "QORPRT0F4240"},
-        // Only milliseconds count; the hour and what lies below a millisecond do not.
-        {hour + hours(5) + milliseconds(7) + microseconds(999), 7, "QORPRT000007"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(HandoverKey(c.when), c.key);
-        EXPECT_EQ(HandoverBlockName(HandoverKey(c.when)), c.name);
-    }
+UniqueFd Duplicate(const SharedBlock& block) {
+    return UniqueFd(::dup(block.Fd()));
 }
 
-// Writes a block as a sender does and reads it back as the receiver does.
-class HandoverBlockTest : public ::testing::Test {
-protected:
-    uint32_t Write(const std::string& bytes, size_t size, uint32_t key = 0x00ABC0) {
-        Expected<HandoverBlock> created = CreateHandoverBlock(key, size);
-        EXPECT_TRUE(created.ok()) << created.error();
-        std::copy(bytes.begin(), bytes.end(), created->block.Writable().begin());
-        block_ = std::move(*created);
-        return block_.key;
-    }
-    HandoverBlock block_{};
-};
-
-TEST_F(HandoverBlockTest, ReceiverReadsWhatTheMessageSaysButNeverPastTheBlock) {
+TEST(HandoverProtocolTest, ReceiverReadsLineAndFolderButNeverPastTheBlock) {
     const std::string line255(255, 'a');
     const std::string line1000 = "qorprt " + std::string(993, 'b');
-    const std::string nul(1, '\0');
     const struct {
-        std::string written;
-        size_t blockSize;
-        uint64_t wParam;
+        std::string line;
+        std::string folder;
+        uint64_t wParam; // 0: as the sender sends it
         std::optional<std::string> job;
     } cases[] = {
-        {line255 + nul, 256, 256, line255},
-        {line1000 + nul, 1001, 1001, line1000},
-        {"qorprt a.PRT" + nul + "rest", 256, 256, "qorprt a.PRT"},
-        {"qorprt a.PRT" + nul, 256, 5, "qorpr"},
-        {line1000 + nul, 1001, 1u << 30, line1000},               // wParam beyond the block
-        {std::string(300, 'c'), 300, 400, std::string(300, 'c')}, // no NUL at all
-        {"qorprt a.PRT" + nul, 256, 0, std::nullopt},
+        {line255, "/home/anna", 0, line255},
+        {line1000, "/srv/Xaver", 0, line1000},
+        {"qorprt a.PRT", "", 0, "qorprt a.PRT"},
+        {"qorprt a.PRT", "/tmp", 5, std::nullopt},        // wParam that does not fit the block
+        {"qorprt a.PRT", "/tmp", 1u << 30, std::nullopt}, // beyond the block
     };
     for (const auto& c : cases) {
-        const uint32_t key = Write(c.written, c.blockSize);
-        EXPECT_GE(block_.block.Size(), std::max<size_t>(c.blockSize, kHandoverBlockSize));
-        EXPECT_EQ(ReadHandoverJob(c.wParam, key), c.job) << c.wParam;
-        block_ = HandoverBlock{};
+        Expected<SharedBlock> block = CreateHandoverBlock(c.line, c.folder);
+        ASSERT_TRUE(block.ok()) << block.error();
+        EXPECT_GE(block->Size(), kHandoverBlockSize);
+        const uint64_t wParam = c.wParam ? c.wParam : c.line.size() + 1;
+        const auto job = TakeHandoverJob(Duplicate(*block), wParam, nullptr);
+        EXPECT_EQ(job ? std::optional(job->commandLine) : std::nullopt, c.job) << c.wParam;
+        if (job) {
+            EXPECT_EQ(job->folder, c.folder);
+        }
+        EXPECT_EQ(LoadHandoverState(*block),
+                  job ? HandoverState::Persisted : HandoverState::Pending);
     }
 }
 
-TEST_F(HandoverBlockTest, BlockIsPrivateSharedByNoOtherStartAndGoesWithItsCreator) {
-    const uint32_t key = Write("qorprt a.PRT", 13);
-    const std::string systemName = SharedBlock::SystemName(HandoverBlockName(key));
-    EXPECT_EQ(systemName, "/qorprt-" + std::to_string(::geteuid()) + "-QORPRT00ABC0");
-    struct stat info {};
-    ASSERT_EQ(::stat(("/dev/shm" + systemName).c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    EXPECT_EQ(info.st_uid, ::geteuid());
+TEST(HandoverProtocolTest, OnlyOneSideRunsTheJob) {
+    struct Case {
+        HandoverState before; // what the start did first
+        bool kept;            // the instance's keeper succeeds
+        bool taken;           // the instance answers 1
+        HandoverState after;
+    } cases[] = {
+        {HandoverState::Pending, true, true, HandoverState::Persisted},
+        {HandoverState::Withdrawn, true, false, HandoverState::Withdrawn},
+        {HandoverState::Pending, false, false, HandoverState::Withdrawn},
+    };
+    for (const Case& c : cases) {
+        Expected<SharedBlock> block = CreateHandoverBlock("qorprt a.PRT /X", "/tmp");
+        ASSERT_TRUE(block.ok());
+        if (c.before == HandoverState::Withdrawn) {
+            ASSERT_TRUE(
+                ChangeHandoverState(*block, HandoverState::Pending, HandoverState::Withdrawn));
+        }
+        int keeps = 0;
+        const auto job = TakeHandoverJob(Duplicate(*block), 16, [&](HandedOverJob&) {
+            ++keeps;
+            EXPECT_EQ(LoadHandoverState(*block), HandoverState::Taken);
+            return c.kept;
+        });
+        EXPECT_EQ(job.has_value(), c.taken);
+        EXPECT_EQ(LoadHandoverState(*block), c.after);
+        // A taken job can no longer be withdrawn.
+        EXPECT_EQ(ChangeHandoverState(*block, HandoverState::Pending, HandoverState::Withdrawn),
+                  false);
+        EXPECT_EQ(keeps, c.before == HandoverState::Pending ? 1 : 0);
+    }
+}
 
-    // A second start in the same millisecond gets the next key.
-    Expected<HandoverBlock> second = CreateHandoverBlock(key, 13);
-    ASSERT_TRUE(second.ok());
-    EXPECT_EQ(second->key, key + 1);
-    EXPECT_EQ(SharedBlock::Create(HandoverBlockName(key), 13).code(), kErrorAlreadyExists);
-
-    block_ = HandoverBlock{};
-    EXPECT_FALSE(ReadHandoverJob(13, key).has_value());
-    EXPECT_FALSE(ReadHandoverJob(13, -1).has_value());
-    EXPECT_FALSE(ReadHandoverJob(13, 0x1000000).has_value());
+TEST(HandoverProtocolTest, AnythingButASealedMemoryBlockIsRefused) {
+    UniqueFd file(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    EXPECT_FALSE(TakeHandoverJob(std::move(file), 13, nullptr).has_value());
+    EXPECT_FALSE(TakeHandoverJob(UniqueFd(), 13, nullptr).has_value());
 }
 
 } // namespace
