@@ -2,8 +2,8 @@
 
 #include "pdf/ArchiveFile.h"
 #include "pdf/PdfFilePath.h"
-#include "platform/canvas/PictureFile.h"
 #include "platform/canvas/BarcodeFonts.h"
+#include "platform/canvas/PictureFile.h"
 #include "platform/canvas/QtCanvas.h"
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"

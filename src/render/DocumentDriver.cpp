@@ -8,7 +8,6 @@
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
 #include "platform/system/Registry.h"
-#include "platform/system/FailureNotice.h"
 #include "platform/text/Encoding.h"
 #include "platform/text/Strings.h"
 #include "render/LineInterpreter.h"

@@ -6,9 +6,9 @@
 #include "graphics/TextRun.h"
 #include "pdf/PdfFilePath.h"
 #include "platform/canvas/Canvas.h"
-#include "platform/text/Encoding.h"
 #include "platform/system/FailureNotice.h"
 #include "platform/system/Log.h"
+#include "platform/text/Encoding.h"
 #include "platform/text/Numbers.h"
 #include "platform/text/Strings.h"
 

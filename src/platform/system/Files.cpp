@@ -61,27 +61,9 @@ std::string FileSystemPath(std::string_view name) {
 }
 
 std::string FileUrl(std::string_view absolutePath) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string url(kFileUrlPrefix);
-    for (size_t i = 0; i < absolutePath.size();) {
-        const auto c = static_cast<unsigned char>(absolutePath[i]);
-        if (c >= 0x80) {
-            if (const size_t length = Utf8SequenceLength(absolutePath, i)) {
-                url.append(absolutePath.substr(i, length));
-                i += length;
-                continue;
-            }
-        }
-        if (c <= 0x20 || c >= 0x7F || c == '"' || c == '%' || c == '\\') {
-            url += '%';
-            url += kHex[c >> 4];
-            url += kHex[c & 0x0F];
-        } else {
-            url += static_cast<char>(c);
-        }
-        ++i;
-    }
-    return url;
+    return std::string(kFileUrlPrefix) + EscapeBytes(absolutePath, "%", [](unsigned char c) {
+               return c <= 0x20 || c == 0x7F || c == '"' || c == '%' || c == '\\';
+           });
 }
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {

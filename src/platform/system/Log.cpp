@@ -31,25 +31,7 @@ LogState& State() {
 // and bytes that are no UTF-8 must not spoil the file for a UTF-8 reader: both are written as
 // \xNN.
 void AppendEscaped(std::string& line, std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    for (size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80) {
-            if (const size_t length = Utf8SequenceLength(text, i)) {
-                line.append(text.substr(i, length));
-                i += length;
-                continue;
-            }
-        }
-        if (c < 0x20 || c >= 0x7F) {
-            line += "\\x";
-            line += kHex[c >> 4];
-            line += kHex[c & 0x0F];
-        } else {
-            line += static_cast<char>(c);
-        }
-        ++i;
-    }
+    line += EscapeBytes(text, "\\x", [](unsigned char c) { return c < 0x20 || c == 0x7F; });
 }
 
 const std::string& CachedExecutableFolder() {

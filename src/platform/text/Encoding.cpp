@@ -182,4 +182,30 @@ size_t Utf8SequenceLength(std::string_view text, size_t i) {
     return overlong || invalid || control ? 0 : length;
 }
 
+std::string EscapeBytes(std::string_view text, std::string_view prefix,
+                        bool (*escaped)(unsigned char)) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            if (const size_t length = Utf8SequenceLength(text, i)) {
+                out.append(text.substr(i, length));
+                i += length;
+                continue;
+            }
+        }
+        if (c >= 0x80 || escaped(c)) {
+            out += prefix;
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        } else {
+            out += static_cast<char>(c);
+        }
+        ++i;
+    }
+    return out;
+}
+
 } // namespace qorprt

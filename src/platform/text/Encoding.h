@@ -26,6 +26,11 @@ std::string Utf8ToCp1252(std::string_view text);
 // no control character (C1 controls included), else 0. ASCII bytes give 0 as well.
 size_t Utf8SequenceLength(std::string_view text, size_t i);
 
+// The text with every byte that is no part of such a valid UTF-8 sequence, and every ASCII byte
+// for which `escaped` says so, written as `prefix` and two upper-case hex digits.
+std::string EscapeBytes(std::string_view text, std::string_view prefix,
+                        bool (*escaped)(unsigned char));
+
 // One code point as UTF-8.
 std::string CodePointToUtf8(char32_t cp);
 
