@@ -9,7 +9,6 @@
 #include "platform/system/JobQueue.h"
 #include "platform/system/Log.h"
 #include "platform/system/SignalPipe.h"
-#include "platform/text/Encoding.h"
 
 #include <QApplication>
 #include <QSocketNotifier>

@@ -4,7 +4,6 @@
 #include "app/start/HandoverProtocol.h"
 #include "platform/system/Log.h"
 #include "platform/system/PrivateFolder.h"
-#include "platform/text/Encoding.h"
 
 #include <QMetaObject>
 

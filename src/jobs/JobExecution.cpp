@@ -13,7 +13,6 @@
 #include "platform/system/FailureNotice.h"
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
-#include "platform/text/Encoding.h"
 
 #include <cctype>
 #include <cerrno>

@@ -7,7 +7,6 @@
 #include "platform/system/Errors.h"
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
-#include "platform/text/Encoding.h"
 
 namespace qorprt {
 

@@ -1,6 +1,7 @@
 #include "jobs/PrinterTarget.h"
 
 #include "graphics/JobSettings.h"
+#include "jobs/JobExecution.h"
 #include "jobs/PrinterProperties.h"
 #include "platform/canvas/Fonts.h"
 #include "platform/printing/Printer.h"
@@ -8,7 +9,6 @@
 #include "platform/system/FailureNotice.h"
 #include "platform/system/Files.h"
 #include "platform/system/Log.h"
-#include "platform/text/Encoding.h"
 
 namespace qorprt {
 
@@ -25,9 +25,8 @@ bool PrinterTarget::EndDoc() {
     if (!done.ok()) {
         WriteLog(10, "EndDoc: " + done.error());
         // The spooler refused the document, or it was discarded before it reached the spooler.
-        std::string file = job_.PRTfile;
-        std::erase(file, '"');
-        NoticeFailure(FileSystemPath(file), "nicht gedruckt, " + done.error());
+        NoticeFailure(FileSystemPath(UnquotedFileName(job_.PRTfile)),
+                      "nicht gedruckt, " + done.error());
     }
     return done.ok();
 }

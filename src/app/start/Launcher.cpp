@@ -8,7 +8,6 @@
 #include "platform/system/Process.h"
 #include "platform/system/SignalPipe.h"
 #include "platform/system/WorkingFolder.h"
-#include "platform/text/Encoding.h"
 
 #include <cstdio>
 #include <dlfcn.h>
